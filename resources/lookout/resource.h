@@ -1,0 +1,2 @@
+// Resource ids of Lookout.exe: the numbers the program addresses its resources by.
+#pragma once

@@ -1,0 +1,54 @@
+// Fakes for the services the toolkit puts behind seams: message boxes and the clock.
+// Each installs itself on construction and restores the real service on destruction.
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Clock.h"
+#include "Prompt.h"
+
+namespace tw::test {
+
+// Answers message boxes from a queue (IDOK when the queue is empty) and records them.
+class FakePrompter final : public IPrompter {
+public:
+    struct Shown {
+        std::string text;
+        unsigned flags;
+        std::string title;
+    };
+    FakePrompter();
+    ~FakePrompter() override;
+    int MsgBox(const std::string& text, unsigned flags, const std::string& title) override;
+
+    void Answer(int answer) { m_answers.push_back(answer); }
+    // Runs inside the box, before the answer is given (to look at the screen, tick timers...).
+    std::function<void(const Shown&)> onShow;
+    std::vector<Shown> shown;
+
+private:
+    std::deque<int> m_answers;
+    IPrompter* m_previous;
+};
+
+// A clock that stands still until told; WaitForEvents advances it by the time asked for.
+class FakeClock final : public ISystemClock {
+public:
+    FakeClock();
+    ~FakeClock() override;
+    double Now() override { return m_now; }
+    void WaitForEvents(unsigned milliseconds) override { m_now += milliseconds / 1000.0; ++waits; }
+    void Beep() override { ++beeps; }
+    void Advance(double seconds) { m_now += seconds; }
+
+    int beeps = 0;
+    int waits = 0;
+
+private:
+    double m_now = 1000.0;
+    ISystemClock* m_previous;
+};
+
+}  // namespace tw::test
