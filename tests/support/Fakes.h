@@ -1,13 +1,17 @@
-// Fakes for the services the toolkit puts behind seams: message boxes and the clock.
+// Fakes for the services the toolkit puts behind seams: message boxes, the clock and
+// the settings store.
 // Each installs itself on construction and restores the real service on destruction.
 #pragma once
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Clock.h"
 #include "Prompt.h"
+#include "Settings.h"
 
 namespace tw::test {
 
@@ -49,6 +53,34 @@ public:
 private:
     double m_now = 1000.0;
     ISystemClock* m_previous;
+};
+
+// A settings store in memory. Application, section and key match in any letter case,
+// as in the registry. `failSaves` makes every write fail (and store nothing).
+class FakeSettingsStore final : public ISettingsStore {
+public:
+    FakeSettingsStore();
+    ~FakeSettingsStore() override;
+    std::string GetSetting(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& defaultValue) override;
+    bool SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+
+    // Direct access for tests: what is stored (nothing when absent), and presetting a value.
+    std::optional<std::string> Value(const std::string& app, const std::string& section,
+                                     const std::string& key) const;
+    void Set(const std::string& app, const std::string& section, const std::string& key,
+             const std::string& value);
+
+    bool failSaves = false;
+    int reads = 0;
+    int saves = 0;  // attempted writes, failed ones included
+
+private:
+    static std::string Name(const std::string& app, const std::string& section,
+                            const std::string& key);
+    std::map<std::string, std::string> m_values;
+    ISettingsStore* m_previous;
 };
 
 }  // namespace tw::test

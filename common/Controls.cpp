@@ -1,0 +1,314 @@
+#include "Controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "Form.h"
+#include "Units.h"
+
+namespace tw {
+namespace {
+
+// Labels break lines at a lone carriage return; the static control wants CR LF.
+std::string WithLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) out += '\n';
+    }
+    return out;
+}
+
+}  // namespace
+
+// ---- Control -------------------------------------------------------------------------------
+
+Control::~Control() {
+    if (m_form) m_form->RemoveControl(this);
+    if (m_frame) {
+        auto& members = m_frame->m_members;
+        members.erase(std::remove(members.begin(), members.end(), this), members.end());
+    }
+}
+
+void Control::CreateChild(Form& form, const char* className, DWORD style, DWORD exStyle,
+                          const std::string& text, const TwipsRect& rect, Frame* frame) {
+    m_form = &form;
+    m_frame = frame;
+    m_rect = rect;
+    m_id = form.AddControl(this);
+    int x = rect.left, y = rect.top;
+    if (frame) {
+        frame->m_members.push_back(this);
+        x += frame->Left();
+        y += frame->Top();
+    }
+    m_hwnd = CreateWindowExA(exStyle, className, text.c_str(), (style | WS_CHILD) & ~WS_VISIBLE,
+                             TwipsToPixelsX(x), TwipsToPixelsY(y), TwipsToPixelsX(rect.width),
+                             TwipsToPixelsY(rect.height), form.Hwnd(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_id)), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
+    // A group box drawn over its members would hide them: keep frames at the bottom.
+    if (frame) SetWindowPos(frame->Hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    UpdateWindowState();
+}
+
+void Control::UpdateWindowState() {
+    if (!m_hwnd) return;
+    bool show = m_visible && (!m_frame || m_frame->Visible());
+    ShowWindow(m_hwnd, show ? SW_SHOWNA : SW_HIDE);
+}
+
+void Control::Move(int left, int top, int width, int height) {
+    m_rect.left = left;
+    m_rect.top = top;
+    if (width >= 0) m_rect.width = width;
+    if (height >= 0) m_rect.height = height;
+    if (!m_hwnd) return;
+    int x = left, y = top;
+    if (m_frame) {
+        x += m_frame->Left();
+        y += m_frame->Top();
+    }
+    MoveWindow(m_hwnd, TwipsToPixelsX(x), TwipsToPixelsY(y), TwipsToPixelsX(m_rect.width),
+               TwipsToPixelsY(m_rect.height), TRUE);
+}
+
+void Control::SetVisible(bool visible) {
+    m_visible = visible;
+    UpdateWindowState();
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (m_hwnd) EnableWindow(m_hwnd, enabled ? TRUE : FALSE);
+}
+
+bool Control::Enabled() const { return m_hwnd && IsWindowEnabled(m_hwnd); }
+
+void Control::SetText(const std::string& text) {
+    if (m_hwnd) SetWindowTextA(m_hwnd, text.c_str());
+}
+
+std::string Control::Text() const {
+    if (!m_hwnd) return std::string();
+    int length = GetWindowTextLengthA(m_hwnd);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    length = GetWindowTextA(m_hwnd, &text[0], length + 1);
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+void Control::SetFocus() {
+    if (m_hwnd) ::SetFocus(m_hwnd);
+}
+
+void Control::SetToolTip(const std::string& text) {
+    if (!m_hwnd || !m_form || !m_form->Hwnd()) return;
+    if (!m_form->m_toolTip) {
+        m_form->m_toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                            m_form->Hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(m_form->m_toolTip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    TOOLINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = m_form->Hwnd();
+    info.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
+    info.lpszText = const_cast<char*>(text.c_str());  // the tooltip copies the text
+    SendMessageA(m_form->m_toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageA(m_form->m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// ---- Label ---------------------------------------------------------------------------------
+
+void Label::Create(Form& form, const std::string& caption, const TwipsRect& rect, bool autoSize, Frame* frame) {
+    m_autoSize = autoSize;
+    // SS_NOTIFY: tooltips and mouse messages reach a static control only with it.
+    CreateChild(form, "STATIC", SS_LEFT | SS_NOTIFY, 0, WithLineFeeds(caption), rect, frame);
+    m_caption = caption;
+    if (m_autoSize) FitToText();
+}
+
+void Label::SetCaption(const std::string& caption) {
+    m_caption = caption;
+    SetText(WithLineFeeds(caption));
+    if (m_autoSize) FitToText();
+    if (OnChange) OnChange();
+}
+
+void Label::FitToText() {
+    if (!Hwnd()) return;
+    HDC dc = GetDC(Hwnd());
+    HGDIOBJ old = SelectObject(dc, Owner()->Font());
+    std::string text = WithLineFeeds(m_caption);
+    RECT r = {0, 0, 0, 0};
+    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_LEFT);
+    SelectObject(dc, old);
+    ReleaseDC(Hwnd(), dc);
+    int width = text.empty() ? 0 : PixelsToTwipsX(r.right - r.left);
+    Move(Left(), Top(), width, PixelsToTwipsY(r.bottom - r.top));
+}
+
+// ---- CheckBox ------------------------------------------------------------------------------
+
+void CheckBox::Create(Form& form, const std::string& caption, const TwipsRect& rect, Frame* frame) {
+    CreateChild(form, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, caption, rect, frame);
+}
+
+int CheckBox::Value() const {
+    return Hwnd() && SendMessageA(Hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void CheckBox::SetValue(int value) {
+    if (Hwnd()) SendMessageA(Hwnd(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBox::OnCommand(int notifyCode) {
+    if (notifyCode == BN_CLICKED && OnClick) OnClick();
+}
+
+// ---- Button --------------------------------------------------------------------------------
+
+void Button::Create(Form& form, const std::string& caption, const TwipsRect& rect) {
+    CreateChild(form, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, caption, rect);
+}
+
+void Button::SetDefault(bool isDefault) {
+    Form* form = Owner();
+    if (!form || !Hwnd()) return;
+    if (isDefault) {
+        if (form->m_defaultButton && form->m_defaultButton != this) form->m_defaultButton->SetDefault(false);
+        form->m_defaultButton = this;
+    } else if (form->m_defaultButton == this) {
+        form->m_defaultButton = nullptr;
+    }
+    SendMessageA(Hwnd(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void Button::SetCancel(bool isCancel) {
+    Form* form = Owner();
+    if (!form) return;
+    if (isCancel)
+        form->m_cancelButton = this;
+    else if (form->m_cancelButton == this)
+        form->m_cancelButton = nullptr;
+}
+
+void Button::SetBold(bool bold) {
+    if (!Hwnd()) return;
+    if (bold && !m_boldFont) {
+        LOGFONTA font = {};
+        GetObjectA(Owner()->Font(), sizeof(font), &font);
+        font.lfWeight = FW_BOLD;
+        m_boldFont = CreateFontIndirectA(&font);
+    }
+    SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(bold ? m_boldFont : Owner()->Font()), TRUE);
+}
+
+void Button::Click() {
+    if (Enabled() && OnClick) OnClick();
+}
+
+void Button::OnCommand(int notifyCode) {
+    if (notifyCode == BN_CLICKED) Click();
+}
+
+void Button::OnDestroyed() {
+    if (m_boldFont) DeleteObject(m_boldFont);
+    m_boldFont = nullptr;
+}
+
+// ---- TextBox -------------------------------------------------------------------------------
+
+void TextBox::Create(Form& form, const std::string& text, const TwipsRect& rect) {
+    CreateChild(form, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, text, rect);
+}
+
+void TextBox::SelectAll() {
+    if (Hwnd()) SendMessageA(Hwnd(), EM_SETSEL, 0, -1);
+}
+
+void TextBox::OnCommand(int notifyCode) {
+    if (notifyCode == EN_CHANGE && OnChange) OnChange();
+}
+
+// ---- Frame ---------------------------------------------------------------------------------
+
+void Frame::Create(Form& form, const std::string& caption, const TwipsRect& rect) {
+    CreateChild(form, "BUTTON", BS_GROUPBOX, 0, caption, rect);
+}
+
+void Frame::Move(int left, int top, int width, int height) {
+    Control::Move(left, top, width, height);
+    for (Control* member : m_members) member->Move(member->Left(), member->Top());
+}
+
+void Frame::SetVisible(bool visible) {
+    Control::SetVisible(visible);
+    for (Control* member : m_members) member->UpdateWindowState();
+}
+
+// ---- Image ---------------------------------------------------------------------------------
+
+namespace {
+const char kImageClass[] = "TetherwatchImage";
+}
+
+void Image::Create(Form& form, const TwipsRect& rect) {
+    static bool registered = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &Image::ImageProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kImageClass;
+        return RegisterClassA(&wc) != 0;
+    }();
+    (void)registered;
+    CreateChild(form, kImageClass, 0, 0, std::string(), rect);
+    if (Hwnd()) SetWindowLongPtrA(Hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void Image::SetPicture(const Picture& picture) {
+    m_picture = picture;
+    if (Hwnd()) {
+        InvalidateRect(Hwnd(), nullptr, TRUE);
+        UpdateWindow(Hwnd());
+    }
+}
+
+LRESULT CALLBACK Image::ImageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_PAINT) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    auto* self = reinterpret_cast<Image*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    if (self && self->m_picture) {
+        if (HICON icon = self->m_picture.Icon()) {
+            DrawIconEx(dc, 0, 0, icon, client.right, client.bottom, 0, nullptr, DI_NORMAL);
+        } else if (HBITMAP bitmap = self->m_picture.Bitmap()) {
+            BITMAP info = {};
+            GetObjectA(bitmap, sizeof(info), &info);
+            HDC memory = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(memory, bitmap);
+            SetStretchBltMode(dc, COLORONCOLOR);
+            StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+            SelectObject(memory, old);
+            DeleteDC(memory);
+        }
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// ---- Line ----------------------------------------------------------------------------------
+
+void Line::Create(Form& form, const TwipsRect& rect) {
+    CreateChild(form, "STATIC", SS_ETCHEDHORZ, 0, std::string(), rect);
+}
+
+}  // namespace tw
