@@ -1,0 +1,24 @@
+// Reading shell shortcut (.lnk) files, and wrapping an icon handle in a picture.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Picture.h"
+
+namespace tw {
+
+// Reads a shortcut through the shell's link object. True when `linkFile` was loaded as a
+// shell link; then the six outputs hold its target path, working directory, arguments,
+// icon file and index, and show command (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or
+// SW_SHOWMINNOACTIVE). False for an empty name, a missing file or a file that is not a
+// shell link (a text file, an Internet shortcut, desktop.ini); the outputs are then
+// left as they were.
+bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& workingDirectory,
+                  std::string& arguments, std::string& iconPath, int& iconIndex, int& showCmd);
+
+// Hands an icon handle to a picture object that owns it from now on.
+// A null handle gives an empty picture.
+Picture IconToPicture(HICON icon);
+
+}  // namespace tw

@@ -1,0 +1,63 @@
+#include "ShellLinkHelper.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+namespace tw::test {
+
+HRESULT CreateShellLink(const std::string& linkFile, const ShellLinkFields& fields) {
+    IShellLinkA* link = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&link));
+    if (FAILED(hr)) return hr;
+    if (!fields.path.empty()) hr = link->SetPath(fields.path.c_str());
+    if (SUCCEEDED(hr) && !fields.arguments.empty()) hr = link->SetArguments(fields.arguments.c_str());
+    if (SUCCEEDED(hr) && !fields.workingDirectory.empty())
+        hr = link->SetWorkingDirectory(fields.workingDirectory.c_str());
+    if (SUCCEEDED(hr) && !fields.iconPath.empty())
+        hr = link->SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
+    if (SUCCEEDED(hr)) hr = link->SetShowCmd(fields.showCmd);
+    if (SUCCEEDED(hr) && !fields.description.empty())
+        hr = link->SetDescription(fields.description.c_str());
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(hr))
+        hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(hr)) {
+        wchar_t wide[MAX_PATH];
+        if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH) == 0)
+            hr = E_INVALIDARG;
+        else
+            hr = file->Save(wide, TRUE);
+    }
+    if (file) file->Release();
+    link->Release();
+    return hr;
+}
+
+bool WriteTextFile(const std::string& file, const std::string& contents) {
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(handle, contents.data(), static_cast<DWORD>(contents.size()), &written,
+                        nullptr);
+    CloseHandle(handle);
+    return ok && written == contents.size();
+}
+
+std::string NewTestFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    std::string base(temp, length);
+    if (base.back() != '\\') base += '\\';
+    for (unsigned n = GetCurrentProcessId();; ++n) {
+        std::string folder = base + "tw-" + name + "-" + std::to_string(n);
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
+    }
+}
+
+}  // namespace tw::test

@@ -1,0 +1,31 @@
+// Test helpers that write files for the shortcut tests: shell links written with the
+// shell's own link object (IShellLinkA + IPersistFile::Save), plain text files, folders.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace tw::test {
+
+struct ShellLinkFields {
+    std::string path;
+    std::string arguments;
+    std::string workingDirectory;
+    std::string iconPath;
+    int iconIndex = 0;
+    int showCmd = SW_SHOWNORMAL;
+    std::string description;
+};
+
+// Writes `linkFile` as a shell link holding `fields` (empty strings are not set).
+// Returns the first failing HRESULT, or S_OK.
+HRESULT CreateShellLink(const std::string& linkFile, const ShellLinkFields& fields);
+
+// Writes `contents` to `file` exactly (replacing it); false on failure.
+bool WriteTextFile(const std::string& file, const std::string& contents);
+
+// A fresh, empty folder under the prefix's temporary folder, ending in "\";
+// `name` keeps folders of different tests apart.
+std::string NewTestFolder(const std::string& name);
+
+}  // namespace tw::test
