@@ -1,0 +1,66 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Resources.h"
+
+namespace {
+
+// The pixel size of an icon, from its mask bitmap; 0 for no icon.
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP mask = {};
+    GetObjectA(info.hbmMask, sizeof(mask), &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+}
+
+}  // namespace
+
+TEST(LoadResString, ReadsTheStringTable) {
+    EXPECT_EQ("Connected: Modem", tw::LoadResString(101));
+    EXPECT_EQ("Not Connected, With Apps Running", tw::LoadResString(102));
+    EXPECT_EQ("", tw::LoadResString(104));
+    EXPECT_EQ("", tw::LoadResString(9999));
+}
+
+TEST(LoadResString, LongStringsComeBackWhole) {
+    std::string expected;
+    for (int i = 0; i < 28; ++i) expected += "0123456789";
+    EXPECT_EQ(expected, tw::LoadResString(103));
+}
+
+TEST(LoadResIcon, LoadsTheAskedSize) {
+    const int sizes[] = {16, 32};
+    for (int size : sizes) {
+        SCOPED_TRACE(size);
+        HICON icon = tw::LoadResIcon(701, size);
+        ASSERT_NE(nullptr, icon);
+        EXPECT_EQ(size, IconWidth(icon));
+        EXPECT_TRUE(DestroyIcon(icon)) << "the caller owns the handle";
+    }
+}
+
+TEST(LoadResIcon, SizeZeroMeansTheSystemIconSize) {
+    HICON icon = tw::LoadResIcon(701, 0);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth(icon));
+    DestroyIcon(icon);
+}
+
+TEST(LoadResIcon, MissingIconGivesNull) { EXPECT_EQ(nullptr, tw::LoadResIcon(702, 16)); }
+
+TEST(LoadResBitmap, LoadsTheBitmapAndNullWhenMissing) {
+    HBITMAP bitmap = tw::LoadResBitmap(801);
+    ASSERT_NE(nullptr, bitmap);
+    BITMAP info = {};
+    ASSERT_EQ(int(sizeof(info)), GetObjectA(bitmap, sizeof(info), &info));
+    EXPECT_EQ(24, info.bmWidth);
+    EXPECT_EQ(12, info.bmHeight);
+    EXPECT_TRUE(DeleteObject(bitmap));
+    EXPECT_EQ(nullptr, tw::LoadResBitmap(802));
+}
