@@ -34,6 +34,8 @@ private:
 
 // Report view with check boxes. Rows are numbered from 1. Each row has a key, a text,
 // a small icon (an image index from 1, 0 for none), a tag, sub-item texts and a check state.
+// A sub-item is shown in the column of the same number; it keeps its text while that column
+// does not exist, and shows it again when the column is added.
 class ListView : public Control {
 public:
     void Create(Form& form, const TwipsRect& rect);
@@ -78,6 +80,7 @@ private:
         std::string key;
         std::string tag;
         int icon;
+        std::vector<std::string> subItems;  // [0] is sub-item 1
     };
     bool ValidRow(int row) const;
     std::vector<RowData> m_rows;
