@@ -180,10 +180,17 @@ void ListView::ClearColumns() {
 
 void ListView::AddColumn(const std::string& header, int widthTwips) {
     if (!Hwnd()) return;
+    // The header control draws its texts with mnemonic prefixes ("Path & Filename" would show
+    // as "Path _Filename"): double each "&" so that it shows as itself.
+    std::string shown;
+    for (char c : header) {
+        shown += c;
+        if (c == '&') shown += '&';
+    }
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
     column.fmt = LVCFMT_LEFT;
-    column.pszText = const_cast<char*>(header.c_str());
+    column.pszText = const_cast<char*>(shown.c_str());
     column.cx = TwipsToPixelsX(widthTwips);
     column.iSubItem = m_columns;
     if (m_columns == 0 && m_spareColumn) {
