@@ -1,6 +1,21 @@
-// Lookout.exe: the tray monitor's process entry.
+// Lookout.exe: the tray monitor's process entry. Sets up COM and the common controls, runs
+// Main, then the message loop for as long as a window is loaded.
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "Form.h"
+#include "startup/Main.h"
+#include "Prompt.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tw::SetAppTitle("Tetherwatch");
+    // OLE, not just COM: the picture objects and the shell link object need it.
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    tw::tray::Main();
+    tw::RunMessageLoop();
+    OleUninitialize();
     return 0;
 }

@@ -1,0 +1,156 @@
+#include "TrayFakes.h"
+
+namespace tw::test {
+
+FakeConnectionProbe::FakeConnectionProbe() : m_previous(tray::SetConnectionProbe(this)) {}
+FakeConnectionProbe::~FakeConnectionProbe() { tray::SetConnectionProbe(m_previous); }
+
+bool FakeConnectionProbe::GetConnectedState(DWORD& flagsOut) {
+    ++calls;
+    Answer answer{result, flags};
+    if (!m_answers.empty()) {
+        answer = m_answers.front();
+        m_answers.pop_front();
+    }
+    flagsOut = answer.flags;
+    return answer.result;
+}
+
+// An opened fake process; the calls fail, as on a null handle, when it could not be opened.
+class FakeOpenedProcess final : public tray::IProcess {
+public:
+    FakeOpenedProcess(FakeProcesses& owner, tray::ProcessId id, bool opened)
+        : m_owner(owner), m_id(id), m_opened(opened) {}
+
+    DWORD Wait(DWORD milliseconds) override {
+        m_owner.waits.push_back(milliseconds);
+        FakeProcess* process = Target();
+        if (!process) return WAIT_FAILED;
+        if (m_owner.onWait) {
+            long answer = m_owner.onWait(*process, milliseconds);
+            if (answer >= 0) return static_cast<DWORD>(answer);
+        }
+        if (!process->running) return WAIT_OBJECT_0;
+        if (process->closeRequested && process->closesOnRequest) {
+            process->running = false;
+            process->exitCode = process->exitCodeOnClose;
+            return WAIT_OBJECT_0;
+        }
+        return WAIT_TIMEOUT;
+    }
+    bool Terminate(UINT exitCode) override {
+        FakeProcess* process = Target();
+        if (!process || !process->terminable || !process->running) return false;
+        process->running = false;
+        process->exitCode = exitCode;
+        return true;
+    }
+    DWORD ExitCode() override {
+        FakeProcess* process = Target();
+        return process ? process->exitCode : 0;
+    }
+
+private:
+    FakeProcess* Target() { return m_opened ? m_owner.Find(m_id) : nullptr; }
+    FakeProcesses& m_owner;
+    tray::ProcessId m_id;
+    bool m_opened;
+};
+
+FakeProcesses::FakeProcesses()
+    : m_previousProcesses(tray::SetProcessApi(this)), m_previousWindows(tray::SetWindowApi(this)) {}
+
+FakeProcesses::~FakeProcesses() {
+    tray::SetProcessApi(m_previousProcesses);
+    tray::SetWindowApi(m_previousWindows);
+}
+
+FakeProcess& FakeProcesses::Add(const std::string& path, const std::string& title) {
+    FakeProcess process;
+    process.id = m_nextId;
+    m_nextId += 4;
+    process.path = path;
+    if (!title.empty()) {
+        process.window = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x10000 + process.id));
+        process.title = title;
+    }
+    processes.push_back(process);
+    return processes.back();
+}
+
+FakeProcess* FakeProcesses::Find(tray::ProcessId id) {
+    for (FakeProcess& process : processes)
+        if (process.id == id) return &process;
+    return nullptr;
+}
+
+void FakeProcesses::End(tray::ProcessId id, DWORD exitCode) {
+    if (FakeProcess* process = Find(id)) {
+        process->running = false;
+        process->exitCode = exitCode;
+    }
+}
+
+bool FakeProcesses::ToolhelpProcesses(std::vector<tray::ProcessEntry>& list) {
+    ++toolhelpCalls;
+    list.clear();
+    if (toolhelpFails) return false;
+    for (const FakeProcess& process : processes)
+        if (process.running)
+            list.push_back({process.id, process.toolhelpName.empty() ? process.path
+                                                                      : process.toolhelpName});
+    return true;
+}
+
+bool FakeProcesses::PsapiProcesses(std::vector<tray::ProcessEntry>& list) {
+    ++psapiCalls;
+    list.clear();
+    if (psapiFails) return false;
+    for (const FakeProcess& process : processes)
+        if (process.running && process.openable) list.push_back({process.id, process.path});
+    return true;
+}
+
+bool FakeProcesses::IsRunning(tray::ProcessId id) {
+    ++isRunningCalls;
+    FakeProcess* process = Find(id);
+    return process && process->openable && process->running;
+}
+
+tray::ProcessId FakeProcesses::Create(const std::string& commandLine,
+                                      const std::string& currentDirectory) {
+    created.push_back({commandLine, currentDirectory});
+    if (createFails) return 0;
+    // The program is the command line up to its first blank (an unquoted path).
+    return Add(commandLine.substr(0, commandLine.find(' ')), commandLine).id;
+}
+
+std::unique_ptr<tray::IProcess> FakeProcesses::Open(tray::ProcessId id, DWORD access) {
+    openAccess.push_back(access);
+    FakeProcess* process = Find(id);
+    return std::make_unique<FakeOpenedProcess>(*this, id, process && process->openable);
+}
+
+HWND FakeProcesses::FindProcessWindow(tray::ProcessId id) {
+    FakeProcess* process = Find(id);
+    return process && process->running ? process->window : nullptr;
+}
+
+bool FakeProcesses::Post(HWND window, UINT message, WPARAM, LPARAM) {
+    for (FakeProcess& process : processes) {
+        if (process.window == window && process.running) {
+            posted.push_back({window, message});
+            if (message == WM_CLOSE) process.closeRequested = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string FakeProcesses::WindowText(HWND window) {
+    for (const FakeProcess& process : processes)
+        if (process.window == window && window) return process.title;
+    return std::string();
+}
+
+}  // namespace tw::test

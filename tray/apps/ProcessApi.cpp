@@ -1,0 +1,257 @@
+// The Win32 process layer: GetVersionExA, Toolhelp snapshots, the process status library
+// (or QueryFullProcessImageNameA), OpenProcess/GetExitCodeProcess, CreateProcessA, and the
+// top-level window walk. Calls that not every Windows family has are looked up at run time,
+// in the system directory only.
+#include "ProcessApi.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "Handles.h"
+#include "Strings.h"
+
+namespace tw::tray {
+namespace {
+
+// Not in the Windows 2000 headers the programs are built with.
+constexpr DWORD kProcessQueryLimitedInformation = 0x1000;
+
+// A function from a system DLL, typed; nullptr when the system does not have it.
+template <class Fn>
+Fn SystemProc(const char* dll, const char* name) {
+    // FARPROC has no parameters; the detour through void* keeps -Wcast-function-type quiet.
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(LoadSystemProc(dll, name)));
+}
+
+using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
+
+// The process status calls: from psapi.dll, or, where that is missing, the copies that
+// kernel32 exports with a K32 prefix (Windows 7 and later).
+struct PsapiCalls {
+    EnumProcessesFn enumProcesses = nullptr;
+    EnumProcessModulesFn enumProcessModules = nullptr;
+    GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
+};
+
+PsapiCalls LoadPsapi() {
+    PsapiCalls calls;
+    calls.enumProcesses = SystemProc<EnumProcessesFn>("psapi.dll", "EnumProcesses");
+    calls.enumProcessModules = SystemProc<EnumProcessModulesFn>("psapi.dll", "EnumProcessModules");
+    calls.getModuleFileNameEx =
+        SystemProc<GetModuleFileNameExAFn>("psapi.dll", "GetModuleFileNameExA");
+    if (!calls.enumProcesses)
+        calls.enumProcesses = SystemProc<EnumProcessesFn>("kernel32.dll", "K32EnumProcesses");
+    if (!calls.enumProcessModules)
+        calls.enumProcessModules =
+            SystemProc<EnumProcessModulesFn>("kernel32.dll", "K32EnumProcessModules");
+    if (!calls.getModuleFileNameEx)
+        calls.getModuleFileNameEx =
+            SystemProc<GetModuleFileNameExAFn>("kernel32.dll", "K32GetModuleFileNameExA");
+    return calls;
+}
+
+const PsapiCalls& Psapi() {
+    static const PsapiCalls calls = LoadPsapi();
+    return calls;
+}
+
+QueryFullProcessImageNameAFn QueryFullProcessImageName() {
+    static const QueryFullProcessImageNameAFn call =
+        SystemProc<QueryFullProcessImageNameAFn>("kernel32.dll", "QueryFullProcessImageNameA");
+    return call;
+}
+
+OSVERSIONINFOA VersionInfo() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof(info);  // 148
+    GetVersionExA(&info);
+    return info;
+}
+
+// PROCESS_QUERY_LIMITED_INFORMATION exists from NT 6 (Vista) on; it also opens elevated
+// and protected processes, which PROCESS_QUERY_INFORMATION cannot.
+DWORD QueryAccess() {
+    static const DWORD access = [] {
+        OSVERSIONINFOA info = VersionInfo();
+        return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6
+                   ? kProcessQueryLimitedInformation
+                   : static_cast<DWORD>(PROCESS_QUERY_INFORMATION);
+    }();
+    return access;
+}
+
+// The process ids, with the buffer grown by doubling (16 bytes first) until a call leaves
+// room to spare: EnumProcesses cannot say how many there are.
+bool ProcessIds(std::vector<DWORD>& ids) {
+    EnumProcessesFn enumProcesses = Psapi().enumProcesses;
+    if (!enumProcesses) return false;
+    DWORD bufferSize = 8;
+    DWORD bytesReturned = 96;
+    while (bufferSize <= bytesReturned) {
+        bufferSize *= 2;
+        ids.assign(bufferSize / sizeof(DWORD), 0);
+        if (!enumProcesses(ids.data(), bufferSize, &bytesReturned)) return false;
+    }
+    ids.resize(bytesReturned / sizeof(DWORD));
+    return true;
+}
+
+// The executable path of one process, or "" when it cannot be opened or read.
+std::string ImagePathByQuery(DWORD id, QueryFullProcessImageNameAFn query) {
+    UniqueHandle process(OpenProcess(kProcessQueryLimitedInformation, FALSE, id));
+    if (!process) return std::string();
+    char name[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!query(process.Get(), 0, name, &size)) return std::string();
+    return std::string(name, size);
+}
+
+// The NT 4 way: the first module of a process is its executable. A 32-bit program cannot
+// list the modules of a 64-bit process (EnumProcessModules fails), hence the query above.
+std::string ImagePathByModule(DWORD id) {
+    const PsapiCalls& calls = Psapi();
+    if (!calls.enumProcessModules || !calls.getModuleFileNameEx) return std::string();
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process) return std::string();
+    std::vector<HMODULE> modules(1024);
+    DWORD needed = 0;
+    if (!calls.enumProcessModules(process.Get(), modules.data(),
+                                  static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed) ||
+        needed < sizeof(HMODULE))
+        return std::string();
+    char name[MAX_PATH];
+    DWORD length = calls.getModuleFileNameEx(process.Get(), modules[0], name, MAX_PATH);
+    return std::string(name, std::min<DWORD>(length, MAX_PATH));
+}
+
+class Win32Process final : public IProcess {
+public:
+    explicit Win32Process(HANDLE process) : m_process(process) {}
+    DWORD Wait(DWORD milliseconds) override { return WaitForSingleObject(m_process.Get(), milliseconds); }
+    bool Terminate(UINT exitCode) override { return TerminateProcess(m_process.Get(), exitCode) != FALSE; }
+    DWORD ExitCode() override {
+        DWORD code = 0;
+        if (!GetExitCodeProcess(m_process.Get(), &code)) return 0;
+        return code;
+    }
+
+private:
+    UniqueHandle m_process;
+};
+
+Win32ProcessApi g_win32Processes;
+Win32WindowApi g_win32Windows;
+IProcessApi* g_processes = &g_win32Processes;
+IWindowApi* g_windows = &g_win32Windows;
+
+}  // namespace
+
+IProcessApi& Processes() { return *g_processes; }
+IWindowApi& Windows() { return *g_windows; }
+
+IProcessApi* SetProcessApi(IProcessApi* api) {
+    IProcessApi* previous = g_processes;
+    g_processes = api ? api : &g_win32Processes;
+    return previous;
+}
+
+IWindowApi* SetWindowApi(IWindowApi* api) {
+    IWindowApi* previous = g_windows;
+    g_windows = api ? api : &g_win32Windows;
+    return previous;
+}
+
+std::int32_t Win32ProcessApi::PlatformId() {
+    return static_cast<std::int32_t>(VersionInfo().dwPlatformId);
+}
+
+bool Win32ProcessApi::ToolhelpProcesses(std::vector<ProcessEntry>& processes) {
+    // Toolhelp is in kernel32 on 95/98/Me and 2000 and later, but not on NT 4.
+    static const auto createSnapshot =
+        SystemProc<CreateToolhelp32SnapshotFn>("kernel32.dll", "CreateToolhelp32Snapshot");
+    static const auto first = SystemProc<Process32Fn>("kernel32.dll", "Process32First");
+    static const auto next = SystemProc<Process32Fn>("kernel32.dll", "Process32Next");
+    processes.clear();
+    if (!createSnapshot || !first || !next) return false;
+    UniqueFile snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);  // 296 in a 32-bit program
+    for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry)) {
+        std::string name(entry.szExeFile, sizeof(entry.szExeFile) - 1);
+        processes.push_back({static_cast<ProcessId>(entry.th32ProcessID), TrimNull(name)});
+    }
+    return true;
+}
+
+bool Win32ProcessApi::PsapiProcesses(std::vector<ProcessEntry>& processes) {
+    processes.clear();
+    std::vector<DWORD> ids;
+    if (!ProcessIds(ids)) return false;
+    QueryFullProcessImageNameAFn query =
+        m_imageName == ImageName::Best ? QueryFullProcessImageName() : nullptr;
+    for (DWORD id : ids) {
+        std::string path = query ? ImagePathByQuery(id, query) : ImagePathByModule(id);
+        // A process whose path cannot be read (another user's, a system process) is left
+        // out, so that it can never match anything.
+        if (!path.empty()) processes.push_back({static_cast<ProcessId>(id), path});
+    }
+    return true;
+}
+
+bool Win32ProcessApi::IsRunning(ProcessId id) {
+    if (id == 0) return false;
+    UniqueHandle process(OpenProcess(QueryAccess(), FALSE, static_cast<DWORD>(id)));
+    if (!process) return false;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.Get(), &code)) return false;
+    return code == kStillActive;
+}
+
+ProcessId Win32ProcessApi::Create(const std::string& commandLine,
+                                  const std::string& currentDirectory) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);  // 68 in a 32-bit program; no show state is imposed
+    PROCESS_INFORMATION info = {};
+    // CreateProcessA may write into the command line: it gets a copy of its own.
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                   currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info);
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return static_cast<ProcessId>(info.dwProcessId);
+}
+
+std::unique_ptr<IProcess> Win32ProcessApi::Open(ProcessId id, DWORD access) {
+    return std::make_unique<Win32Process>(OpenProcess(access, FALSE, static_cast<DWORD>(id)));
+}
+
+HWND Win32WindowApi::FindProcessWindow(ProcessId id) {
+    for (HWND window = FindWindowA(nullptr, nullptr); window;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+        if (GetParent(window)) continue;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == static_cast<DWORD>(id)) return window;
+    }
+    return nullptr;
+}
+
+bool Win32WindowApi::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return PostMessageA(window, message, wParam, lParam) != FALSE;
+}
+
+std::string Win32WindowApi::WindowText(HWND window) {
+    char text[128];
+    int length = GetWindowTextA(window, text, 128);
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+}  // namespace tw::tray
