@@ -118,11 +118,14 @@ bool FakeProcesses::IsRunning(tray::ProcessId id) {
 }
 
 tray::ProcessId FakeProcesses::Create(const std::string& commandLine,
-                                      const std::string& currentDirectory) {
-    created.push_back({commandLine, currentDirectory});
+                                      const std::string& currentDirectory, int showCommand) {
+    created.push_back({commandLine, currentDirectory, showCommand});
     if (createFails) return 0;
-    // The program is the command line up to its first blank (an unquoted path).
-    return Add(commandLine.substr(0, commandLine.find(' ')), commandLine).id;
+    // The program: a quoted path, or the command line up to its first blank.
+    std::string program = commandLine.substr(0, commandLine.find(' '));
+    if (!commandLine.empty() && commandLine[0] == '"')
+        program = commandLine.substr(1, commandLine.find('"', 1) - 1);
+    return Add(program, commandLine).id;
 }
 
 std::unique_ptr<tray::IProcess> FakeProcesses::Open(tray::ProcessId id, DWORD access) {

@@ -62,6 +62,7 @@ public:
     struct Created {
         std::string commandLine;
         std::string currentDirectory;
+        int showCommand;
     };
 
     FakeProcesses();
@@ -79,8 +80,8 @@ public:
     bool ToolhelpProcesses(std::vector<tray::ProcessEntry>& list) override;
     bool PsapiProcesses(std::vector<tray::ProcessEntry>& list) override;
     bool IsRunning(tray::ProcessId id) override;
-    tray::ProcessId Create(const std::string& commandLine,
-                           const std::string& currentDirectory) override;
+    tray::ProcessId Create(const std::string& commandLine, const std::string& currentDirectory,
+                           int showCommand) override;
     std::unique_ptr<tray::IProcess> Open(tray::ProcessId id, DWORD access) override;
     // IWindowApi
     HWND FindProcessWindow(tray::ProcessId id) override;

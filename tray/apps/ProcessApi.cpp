@@ -215,9 +215,14 @@ bool Win32ProcessApi::IsRunning(ProcessId id) {
 }
 
 ProcessId Win32ProcessApi::Create(const std::string& commandLine,
-                                  const std::string& currentDirectory) {
+                                  const std::string& currentDirectory, int showCommand) {
     STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);  // 68 in a 32-bit program; no show state is imposed
+    startup.cb = sizeof(startup);  // 68 in a 32-bit program
+    if (showCommand != kNoShowCommand) {
+        // The new process's first ShowWindow(SW_SHOWDEFAULT or its nCmdShow) takes this.
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     PROCESS_INFORMATION info = {};
     // CreateProcessA may write into the command line: it gets a copy of its own.
     std::vector<char> line(commandLine.begin(), commandLine.end());

@@ -32,6 +32,9 @@ struct ProcessEntry {
     std::string exePath;
 };
 
+// IProcessApi::Create's show command when the startup record imposes none.
+constexpr int kNoShowCommand = -1;
+
 // A process opened for closing. The handle is closed with the object. A process that could
 // not be opened gives an object whose calls fail as they do on a null handle.
 class IProcess {
@@ -59,9 +62,11 @@ public:
     // Whether the process can be opened for querying and has not ended (id 0 never runs).
     virtual bool IsRunning(ProcessId id) = 0;
     // CreateProcessA of `commandLine` (no application name, handles inherited, normal
-    // priority, the default startup record); `currentDirectory` empty = the caller's own.
-    // The new process's id, or 0 when none was created. Nothing waits for it.
-    virtual ProcessId Create(const std::string& commandLine, const std::string& currentDirectory) = 0;
+    // priority); `currentDirectory` empty = the caller's own. `showCommand` (SW_...) goes to
+    // the new process through the startup record (STARTF_USESHOWWINDOW); kNoShowCommand
+    // imposes none. The new process's id, or 0 when none was created. Nothing waits for it.
+    virtual ProcessId Create(const std::string& commandLine, const std::string& currentDirectory,
+                             int showCommand) = 0;
     // OpenProcess(access, no inheritance, id); never null (see IProcess).
     virtual std::unique_ptr<IProcess> Open(ProcessId id, DWORD access) = 0;
 };
@@ -100,7 +105,8 @@ public:
     bool ToolhelpProcesses(std::vector<ProcessEntry>& processes) override;
     bool PsapiProcesses(std::vector<ProcessEntry>& processes) override;
     bool IsRunning(ProcessId id) override;
-    ProcessId Create(const std::string& commandLine, const std::string& currentDirectory) override;
+    ProcessId Create(const std::string& commandLine, const std::string& currentDirectory,
+                     int showCommand) override;
     std::unique_ptr<IProcess> Open(ProcessId id, DWORD access) override;
 
 private:
