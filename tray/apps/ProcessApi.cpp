@@ -254,9 +254,13 @@ bool Win32WindowApi::Post(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 std::string Win32WindowApi::WindowText(HWND window) {
-    char text[128];
+    // No window, no title: Wine's GetWindowTextA(NULL) reports a length over an untouched
+    // buffer.
+    if (!window) return std::string();
+    char text[128] = {};
     int length = GetWindowTextA(window, text, 128);
-    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+    if (length <= 0) return std::string();
+    return TrimNull(std::string(text, std::min(static_cast<size_t>(length), sizeof(text) - 1)));
 }
 
 }  // namespace tw::tray
