@@ -1,0 +1,170 @@
+// Helpers for the wizard operations' tests: a private Run key under both hives, registry
+// values written and read raw, files read whole, regedit run and waited for.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "operations/modRegStuff.h"
+
+namespace tw::test {
+
+inline void DeleteKeyTree(HKEY root, const std::string& subKey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        char name[512];
+        for (;;) {
+            DWORD length = sizeof(name);
+            if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            DeleteKeyTree(key, name);
+        }
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(root, subKey.c_str());
+}
+
+// Points the operations at "Software\Tetherwatch Tests\<name>\Run" instead of the real Run
+// keys, creates it under the hives asked for, and removes it all again at the end.
+class RunKeySandbox {
+public:
+    explicit RunKeySandbox(const std::string& name, bool currentUser = true, bool localMachine = true)
+        : m_base("Software\\Tetherwatch Tests\\" + name), m_path(m_base + "\\Run") {
+        DeleteKeyTree(HKEY_CURRENT_USER, m_base);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
+        if (currentUser) Create(HKEY_CURRENT_USER);
+        if (localMachine) Create(HKEY_LOCAL_MACHINE);
+        modRegStuff::SetRunKeyPath(m_path);
+    }
+    RunKeySandbox(const RunKeySandbox&) = delete;
+    RunKeySandbox& operator=(const RunKeySandbox&) = delete;
+    ~RunKeySandbox() {
+        modRegStuff::SetRunKeyPath(std::string());
+        DeleteKeyTree(HKEY_CURRENT_USER, m_base);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    void Create(HKEY hive) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(hive, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS)
+            RegCloseKey(key);
+    }
+    std::string m_base;
+    std::string m_path;
+};
+
+inline bool SetRawValue(HKEY hive, const std::string& subKey, const std::string& name, DWORD type,
+                        const std::string& data) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(hive, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, name.c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(data.data()),
+                                 static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+// A string value as RegSetValueExA wants it: the text and its closing NUL.
+inline bool SetStringValue(HKEY hive, const std::string& subKey, const std::string& name,
+                           const std::string& text, DWORD type = REG_SZ) {
+    return SetRawValue(hive, subKey, name, type, text + std::string(1, '\0'));
+}
+
+struct RawValue {
+    bool present = false;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
+inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::string& name) {
+    RawValue value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
+    value.present = modRegStuff::QueryValueWhole(key, name, value.type, value.data);
+    RegCloseKey(key);
+    return value;
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string contents;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        contents.append(buffer, read);
+    CloseHandle(file);
+    return contents;
+}
+
+// The file's lines, split at CR LF (or a lone LF).
+inline std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string contents = ReadFileBytes(path);
+    std::string::size_type start = 0;
+    while (start < contents.size()) {
+        std::string::size_type end = contents.find('\n', start);
+        if (end == std::string::npos) end = contents.size();
+        std::string line = contents.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+inline bool FileThere(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Runs `regedit /s file` and waits for it; the exit code, or -1 when it did not start.
+inline int RunRegeditImport(const std::string& file) {
+    std::string command = "regedit.exe /s \"" + file + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+// Points REMOVED.REG at `file` for the life of the object.
+class RemovedRegAt {
+public:
+    explicit RemovedRegAt(const std::string& file) { modRegStuff::SetRemovedRegFile(file); }
+    RemovedRegAt(const RemovedRegAt&) = delete;
+    RemovedRegAt& operator=(const RemovedRegAt&) = delete;
+    ~RemovedRegAt() { modRegStuff::SetRemovedRegFile(std::string()); }
+};
+
+// Holds a file open with the given sharing, as another program would.
+class FileLock {
+public:
+    FileLock(const std::string& path, DWORD share)
+        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+    }
+    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_handle;
+};
+
+}  // namespace tw::test

@@ -1,0 +1,363 @@
+// REMOVED.REG and the deletion of Run values, against the real registry and files of the
+// test's own Wine prefix: the file's lines, its import with regedit, the existence test's
+// prompts, and the deletion's messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "OperationsTestKit.h"
+#include "ShellLinkHelper.h"
+#include "operations/modRegStuff.h"
+
+using namespace std::string_literals;
+using namespace tw;
+using namespace tw::modRegStuff;
+using tw::test::FakePrompter;
+
+namespace {
+
+const char* const kHkcuSection = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]";
+const char* const kHklmSection = "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]";
+
+// The lines that carry something (the private-profile writer may add blank lines).
+std::vector<std::string> FilledLines(const std::string& file) {
+    std::vector<std::string> filled;
+    for (const std::string& line : tw::test::ReadLines(file))
+        if (!line.empty()) filled.push_back(line);
+    return filled;
+}
+
+class RemovedRegTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = tw::test::NewTestFolder("removedreg");
+        ASSERT_FALSE(m_folder.empty());
+        m_file = m_folder + "removed.reg";
+        modRegStuff::SetRemovedRegFile(m_file);
+    }
+    void TearDown() override { modRegStuff::SetRemovedRegFile(std::string()); }
+    std::string m_folder;
+    std::string m_file;
+    FakePrompter m_prompter;
+};
+
+// Exports from the real Run keys (the test's prefix is its own): the sections name them.
+TEST_F(RemovedRegTest, FirstExportCreatesTheFileWithItsHeader) {
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\APPS\\Tray.exe -min"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("REGEDIT4", lines[0]);
+    EXPECT_EQ(kHkcuSection, lines[1]);
+    EXPECT_EQ("\"Tray\"=\"C:\\\\APPS\\\\Tray.exe -min\"", lines[2]);
+    // The first line is the file's first bytes, ended by CR LF.
+    EXPECT_EQ("REGEDIT4\r\n", tw::test::ReadFileBytes(m_file).substr(0, 10));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(RemovedRegTest, SecondHiveGetsASecondSectionAfterTheFirst) {
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\APPS\\Tray.exe -min"));
+    ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", "Scan", "C:\\AV\\scan.exe"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Mail", "C:\\Mail\\mail.exe"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    const std::vector<std::string> expected = {
+        "REGEDIT4",
+        kHkcuSection,
+        "\"Tray\"=\"C:\\\\APPS\\\\Tray.exe -min\"",
+        "\"Mail\"=\"C:\\\\Mail\\\\mail.exe\"",
+        kHklmSection,
+        "\"Scan\"=\"C:\\\\AV\\\\scan.exe\"",
+    };
+    EXPECT_EQ(expected, lines);
+}
+
+TEST_F(RemovedRegTest, SameValueTwiceKeepsOneLineWithTheLaterData) {
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\old\\tray.exe"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Other", "C:\\o.exe"));
+    // A later run, another letter case of the same name: the line is replaced in place.
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "TRAY", "C:\\new\\tray.exe"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("REGEDIT4", lines[0]);
+    EXPECT_EQ("\"Tray\"=\"C:\\\\new\\\\tray.exe\"", lines[2]);
+    EXPECT_EQ("\"Other\"=\"C:\\\\o.exe\"", lines[3]);
+}
+
+TEST_F(RemovedRegTest, AnExistingFileIsNeverTruncatedAndGetsNoSecondHeader) {
+    const std::string earlier = "REGEDIT4\r\n\r\n; kept by the user\r\n[HKEY_CURRENT_USER\\Software\\X]\r\n\"a\"=\"b\"\r\n";
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file, earlier));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    const std::vector<std::string> expected = {
+        "REGEDIT4", "; kept by the user", "[HKEY_CURRENT_USER\\Software\\X]", "\"a\"=\"b\"",
+        kHkcuSection, "\"Tray\"=\"C:\\\\t.exe\"",
+    };
+    EXPECT_EQ(expected, lines);
+}
+
+TEST_F(RemovedRegTest, QuotesAndBackslashesInNamesAndData) {
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Say \"hi\"", "\"C:\\P F\\a.exe\" /x"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tools\\Agent", "plain"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("\"Say \\\"hi\\\"\"=\"\\\"C:\\\\P F\\\\a.exe\\\" /x\"", lines[2]);
+    EXPECT_EQ("\"Tools\\\\Agent\"=\"plain\"", lines[3]);
+}
+
+TEST_F(RemovedRegTest, ValuesAreWrittenAsTheRegistryHoldsThem) {
+    tw::test::RunKeySandbox keys("types");
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), "Exp", "%WINDIR%\\e.exe", REG_EXPAND_SZ));
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.Path(), "Num", REG_DWORD, "\x07\x00\x00\x00"s));
+    // The listed command line is only the fallback: the registry's bytes are written.
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Exp", "%WINDIR%\\e.exe"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Num", "\x07"));
+    std::vector<std::string> lines = FilledLines(m_file);
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("[HKEY_CURRENT_USER\\" + keys.Path() + "]", lines[1]);
+    EXPECT_EQ("\"Exp\"=hex(2):25,57,49,4e,44,49,52,25,5c,65,2e,65,78,65,00", lines[2]);
+    EXPECT_EQ("\"Num\"=dword:00000007", lines[3]);
+}
+
+TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
+    tw::test::RunKeySandbox keys("roundtrip");
+    struct Value {
+        HKEY hive;
+        const char* hiveName;
+        std::string name;
+        DWORD type;
+        std::string data;
+    };
+    const std::vector<Value> values = {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Tray", REG_SZ, "C:\\APPS\\Tray.exe -min\0"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Quoted \"name\"", REG_SZ,
+         "\"C:\\Program Files\\A\\a.exe\" /q \"x\\\"\0"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Back\\slash\\name", REG_SZ, "\\\\server\\share\\b.exe\0"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Expand", REG_EXPAND_SZ, "%SystemRoot%\\x.exe -a\0"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Long", REG_SZ,
+         "C:\\" + std::string(600, 'L') + "\\long.exe\0"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Number", REG_DWORD, "\x01\x02\x03\x04"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Bytes", REG_BINARY, "\x00\x10\xff"s},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "No terminator", REG_SZ, "abc"s},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Machine", REG_SZ, "C:\\M\\m.exe\0"s},
+    };
+    // What the registry gives back before the export is what must come back after it
+    // (a REG_SZ written without its NUL reads with one through the ANSI calls).
+    std::vector<tw::test::RawValue> before;
+    for (const Value& v : values) {
+        SCOPED_TRACE(v.name);
+        ASSERT_TRUE(tw::test::SetRawValue(v.hive, keys.Path(), v.name, v.type, v.data));
+        before.push_back(tw::test::GetRawValue(v.hive, keys.Path(), v.name));
+        ASSERT_TRUE(before.back().present);
+        // Exported twice: the second write must leave one line that still imports.
+        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed"));
+        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed"));
+        ASSERT_TRUE(DeleteRunValue(v.hiveName, v.name));
+        ASSERT_FALSE(tw::test::GetRawValue(v.hive, keys.Path(), v.name).present);
+    }
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Value& v = values[i];
+        SCOPED_TRACE(v.name);
+        tw::test::RawValue back = tw::test::GetRawValue(v.hive, keys.Path(), v.name);
+        ASSERT_TRUE(back.present);
+        EXPECT_EQ(v.type, back.type);
+        EXPECT_EQ(before[i].data, back.data);
+        if (v.name != "No terminator") {
+            EXPECT_EQ(v.data, back.data);
+        }
+    }
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(RemovedRegTest, AValueThatCannotBeReadIsWrittenAsTheListedString) {
+    tw::test::RunKeySandbox keys("gone");
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Gone", "C:\\g\\gone.exe \"x\""));
+    std::vector<std::string> lines = FilledLines(m_file);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("\"Gone\"=\"C:\\\\g\\\\gone.exe \\\"x\\\"\"", lines[2]);
+}
+
+TEST_F(RemovedRegTest, ALockedFileFailsTheExportWithoutLosingIt) {
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "First", "C:\\1.exe"));
+    const std::string before = tw::test::ReadFileBytes(m_file);
+    {
+        tw::test::FileLock lock(m_file, 0);
+        ASSERT_TRUE(lock.Held());
+        EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
+    }
+    EXPECT_EQ(before, tw::test::ReadFileBytes(m_file));
+}
+
+TEST_F(RemovedRegTest, AFileThatCannotBeCreatedFailsTheExport) {
+    modRegStuff::SetRemovedRegFile(m_folder + "missing folder\\removed.reg");
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    // A folder in the file's place: listed as no file, and no file can be made there.
+    ASSERT_TRUE(CreateDirectoryA((m_folder + "dir.reg").c_str(), nullptr));
+    modRegStuff::SetRemovedRegFile(m_folder + "dir.reg");
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(RemovedRegTest, AnUnexpectedListingErrorIsReportedAndFailsTheExport) {
+    // A path longer than the platform allows: the listing itself fails.
+    std::string tooLong = m_folder + std::string(300, 'x') + "\\removed.reg";
+    modRegStuff::SetRemovedRegFile(tooLong);
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    const std::string& text = m_prompter.shown[0].text;
+    EXPECT_EQ(0u, text.find("Error number  ")) << text;
+    EXPECT_NE(std::string::npos, text.find(" occurred: ")) << text;
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONSTOP), m_prompter.shown[0].flags);
+}
+
+TEST_F(RemovedRegTest, ProgramFolderIsTheExecutablesFolder) {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string expected(module);
+    expected = expected.substr(0, expected.rfind('\\') + 1);
+    EXPECT_EQ(expected, ProgramFolder());
+    modRegStuff::SetRemovedRegFile(std::string());
+    EXPECT_EQ(expected + "removed.reg", RemovedRegFile());
+}
+
+// ---- FileExists and its prompts --------------------------------------------------------
+
+int g_dirCalls = 0;
+std::vector<int> g_dirErrors;  // errors the fake listing raises, one per call, then none
+
+std::string FakeDir(const std::string&, unsigned, FileError& error) {
+    int number = g_dirCalls < static_cast<int>(g_dirErrors.size()) ? g_dirErrors[g_dirCalls] : 0;
+    ++g_dirCalls;
+    error = FileError();
+    if (number) {
+        error.number = number;
+        error.description = "Described failure";
+        return std::string();
+    }
+    return "removed.reg";
+}
+
+class FileExistsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_dirCalls = 0;
+        g_dirErrors.clear();
+        m_previous = SetDirFunction(&FakeDir);
+    }
+    void TearDown() override { SetDirFunction(m_previous); }
+    DirFunction m_previous = nullptr;
+    FakePrompter m_prompter;
+};
+
+TEST_F(FileExistsTest, DiskNotReadyAsksAndRetriesOnOk) {
+    g_dirErrors = {kErrDiskNotReady, kErrDiskNotReady};
+    m_prompter.Answer(IDOK);
+    m_prompter.Answer(IDOK);
+    EXPECT_TRUE(FileExists("A:\\removed.reg"));
+    EXPECT_EQ(3, g_dirCalls);
+    ASSERT_EQ(2u, m_prompter.shown.size());
+    EXPECT_EQ("Put a floppy disk in the drive and close the drive door.", m_prompter.shown[0].text);
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION | MB_OKCANCEL), m_prompter.shown[0].flags);
+}
+
+TEST_F(FileExistsTest, DiskNotReadyCancelGivesFalse) {
+    g_dirErrors = {kErrDiskNotReady};
+    m_prompter.Answer(IDCANCEL);
+    FileError error;
+    EXPECT_FALSE(FileExists("A:\\removed.reg", &error));
+    EXPECT_EQ(kErrDiskNotReady, error.number);
+    EXPECT_EQ(1, g_dirCalls);
+}
+
+TEST_F(FileExistsTest, MissingDeviceIsReported) {
+    g_dirErrors = {kErrDeviceUnavailable};
+    EXPECT_FALSE(FileExists("Q:\\removed.reg"));
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    EXPECT_EQ("This drive or path does not exist: Q:\\removed.reg", m_prompter.shown[0].text);
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+}
+
+TEST_F(FileExistsTest, OtherErrorsAreReportedWithTheirNumber) {
+    g_dirErrors = {kErrPathFileAccess};
+    FileError error;
+    EXPECT_FALSE(FileExists("C:\\removed.reg", &error));
+    EXPECT_EQ(kErrPathFileAccess, error.number);
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    EXPECT_EQ("Error number  75 occurred: Described failure", m_prompter.shown[0].text);
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONSTOP), m_prompter.shown[0].flags);
+}
+
+TEST_F(FileExistsTest, AListingErrorMakesTheExportFailBeforeAnyWrite) {
+    std::string folder = tw::test::NewTestFolder("existserror");
+    tw::test::RemovedRegAt at(folder + "removed.reg");
+    for (int number : {kErrDeviceUnavailable, kErrDiskNotReady, kErrPathFileAccess}) {
+        SCOPED_TRACE(number);
+        g_dirCalls = 0;
+        g_dirErrors = {number};
+        m_prompter.Answer(IDCANCEL);
+        EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+        EXPECT_FALSE(tw::test::FileThere(folder + "removed.reg"));
+    }
+}
+
+TEST(FileExistsReal, FindsFilesOnlyNotFolders) {
+    FakePrompter prompter;
+    std::string folder = tw::test::NewTestFolder("exists");
+    ASSERT_TRUE(tw::test::WriteTextFile(folder + "removed.reg", "REGEDIT4\r\n"));
+    EXPECT_TRUE(FileExists(folder + "removed.reg"));
+    EXPECT_FALSE(FileExists(folder + "other.reg"));
+    EXPECT_FALSE(FileExists(folder.substr(0, folder.size() - 1)));
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+// ---- DeleteRunValue --------------------------------------------------------------------
+
+TEST(DeleteRunValue, DeletesFromTheNamedHive) {
+    FakePrompter prompter;
+    tw::test::RunKeySandbox keys("delete");
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), "Same", "user"));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, keys.Path(), "Same", "machine"));
+    EXPECT_TRUE(DeleteRunValue("HKEY_LOCAL_MACHINE", "Same"));
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, keys.Path(), "Same").present);
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.Path(), "Same").present);
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST(DeleteRunValue, FailuresAreReported) {
+    FakePrompter prompter;
+    tw::test::RunKeySandbox keys("deletefail", true, false);
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), "Here", "x"));
+    const struct {
+        const char* hive;
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"HKEY_CURRENT_USER", "Absent", "Non-Critical ERROR: Can't delete the value."},
+        {"HKEY_LOCAL_MACHINE", "Here", "Non-Critical ERROR: Can't open the key."},
+        // The hive's name is compared exactly.
+        {"HKEY_Current_User", "Here", "Non-Critical ERROR: Can't open the key."},
+        {"", "Here", "Non-Critical ERROR: Can't open the key."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.hive) + " " + c.name);
+        prompter.shown.clear();
+        EXPECT_FALSE(DeleteRunValue(c.hive, c.name));
+        ASSERT_EQ(1u, prompter.shown.size());
+        EXPECT_EQ(c.message, prompter.shown[0].text);
+        EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), prompter.shown[0].flags);
+    }
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.Path(), "Here").present);
+}
+
+TEST(DeleteRunValue, TheRealRunKeyByDefault) {
+    FakePrompter prompter;
+    const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, run, "TwDeleteMe", "C:\\d.exe"));
+    EXPECT_TRUE(DeleteRunValue("HKEY_CURRENT_USER", "TwDeleteMe"));
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, run, "TwDeleteMe").present);
+}
+
+}  // namespace

@@ -1,0 +1,317 @@
+// Shortcut creation for Run values: the link's fields read back through the shell's link
+// object, the ICQ rule, and the per-value processing with its messages, REMOVED.REG and
+// deletion, including the faults that must lose nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "OperationsTestKit.h"
+#include "ShellLinkHelper.h"
+#include "Shortcut.h"
+#include "operations/modRegStuff.h"
+#include "operations/modShellLnk.h"
+
+using namespace tw;
+using tw::test::FakePrompter;
+
+namespace {
+
+const char* const kCreated = "The shortcut was created successfuly.";
+const char* const kFailed = "Non-Critical ERROR: Failed to create the shortcut.";
+
+std::string SystemDirectory() {
+    char buffer[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+    return std::string(buffer, length);
+}
+
+struct Link {
+    bool read = false;
+    std::string path, workingDirectory, arguments, iconPath;
+    int iconIndex = -1;
+    int showCmd = -1;
+};
+
+Link ReadLink(const std::string& file) {
+    Link link;
+    link.read = ReadShortcut(file, link.path, link.workingDirectory, link.arguments, link.iconPath,
+                             link.iconIndex, link.showCmd);
+    return link;
+}
+
+// The show command as the link file's header holds it (offset 0x3C of the 76-byte header).
+int HeaderShowCommand(const std::string& file) {
+    std::string bytes = tw::test::ReadFileBytes(file);
+    if (bytes.size() < 0x40) return -1;
+    return static_cast<unsigned char>(bytes[0x3C]) | static_cast<unsigned char>(bytes[0x3D]) << 8;
+}
+
+std::vector<std::string> Texts(const FakePrompter& prompter) {
+    std::vector<std::string> texts;
+    for (const auto& shown : prompter.shown) texts.push_back(shown.text);
+    return texts;
+}
+
+class ShortcutTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_online = tw::test::NewTestFolder("online");
+        m_programs = tw::test::NewTestFolder("programs");
+        ASSERT_FALSE(m_online.empty());
+        ASSERT_FALSE(m_programs.empty());
+        modRegStuff::SetRemovedRegFile(m_programs + "removed.reg");
+    }
+    void TearDown() override { modRegStuff::SetRemovedRegFile(std::string()); }
+
+    // A program file that exists, so the link object resolves it as it is.
+    std::string Program(const std::string& relative) {
+        std::string path = m_programs + relative;
+        for (std::string::size_type slash = path.find('\\', m_programs.size()); slash != std::string::npos;
+             slash = path.find('\\', slash + 1))
+            CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+        EXPECT_TRUE(tw::test::WriteTextFile(path, "MZ"));
+        return path;
+    }
+
+    std::string m_online;
+    std::string m_programs;
+    FakePrompter m_prompter;
+};
+
+TEST_F(ShortcutTest, CreateShortcutWritesEveryField) {
+    std::string program = Program("App\\app.exe");
+    std::string link = m_online + "App.lnk";
+    ASSERT_TRUE(modShellLnk::CreateShortcut(link, program, m_programs + "App\\", "-min /x",
+                                            m_programs + "App\\app.exe", 0, SW_SHOW));
+    Link read = ReadLink(link);
+    ASSERT_TRUE(read.read);
+    EXPECT_EQ(program, read.path);
+    EXPECT_EQ(m_programs + "App\\", read.workingDirectory);
+    EXPECT_EQ("-min /x", read.arguments);
+    EXPECT_EQ(program, read.iconPath);
+    EXPECT_EQ(0, read.iconIndex);
+    EXPECT_EQ(SW_SHOW, HeaderShowCommand(link));
+}
+
+TEST_F(ShortcutTest, CreateShortcutReplacesAnExistingLink) {
+    std::string first = Program("first.exe");
+    std::string second = Program("second.exe");
+    std::string link = m_online + "Same.lnk";
+    ASSERT_TRUE(modShellLnk::CreateShortcut(link, first, "", "-a", "", 0, SW_SHOW));
+    ASSERT_TRUE(modShellLnk::CreateShortcut(link, second, "", "", "", 0, SW_SHOW));
+    Link read = ReadLink(link);
+    EXPECT_EQ(second, read.path);
+    EXPECT_EQ("", read.arguments);
+}
+
+TEST_F(ShortcutTest, CreateShortcutRefusesEmptyNamesAndUnwritableFolders) {
+    std::string program = Program("p.exe");
+    EXPECT_FALSE(modShellLnk::CreateShortcut("", program, "", "", "", 0, SW_SHOW));
+    EXPECT_FALSE(modShellLnk::CreateShortcut(m_online + "Empty.lnk", "", "", "", "", 0, SW_SHOW));
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Empty.lnk"));
+    EXPECT_FALSE(modShellLnk::CreateShortcut(m_online + "no such folder\\P.lnk", program, "", "", "", 0,
+                                             SW_SHOW));
+}
+
+class RegShortcutsTest : public ShortcutTest {
+protected:
+    void SetUp() override {
+        ShortcutTest::SetUp();
+        m_keys = std::make_unique<tw::test::RunKeySandbox>("shortcuts");
+    }
+    void TearDown() override {
+        m_keys.reset();
+        ShortcutTest::TearDown();
+    }
+    RegItem Item(const std::string& shortcutName, const std::string& valueName,
+                 const std::string& commandLine, DWORD type = REG_SZ,
+                 const std::string& hiveName = "HKEY_CURRENT_USER") {
+        HKEY hive = hiveName == "HKEY_CURRENT_USER" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        EXPECT_TRUE(tw::test::SetStringValue(hive, m_keys->Path(), valueName, commandLine, type));
+        return RegItem{shortcutName, hiveName, commandLine, valueName};
+    }
+    bool ValueThere(const std::string& name, HKEY hive = HKEY_CURRENT_USER) {
+        return tw::test::GetRawValue(hive, m_keys->Path(), name).present;
+    }
+    void Run(const std::vector<RegItem>& items) {
+        ProgressView progress;
+        progress.step = [this] { ++m_steps; };
+        modShellLnk::CreateRegShortcuts(items, m_online, progress);
+    }
+    std::unique_ptr<tw::test::RunKeySandbox> m_keys;
+    int m_steps = 0;
+};
+
+TEST_F(RegShortcutsTest, ValueBecomesShortcutThenIsSavedAndDeleted) {
+    std::string program = Program("Tray\\Tray.exe");
+    Run({Item("Tray Agent", "Tray", program + " -min")});
+    Link read = ReadLink(m_online + "Tray Agent.lnk");
+    ASSERT_TRUE(read.read);
+    EXPECT_EQ(program, read.path);
+    EXPECT_EQ(m_programs + "Tray\\", read.workingDirectory);
+    EXPECT_EQ("-min", read.arguments);
+    EXPECT_EQ(program, read.iconPath);
+    EXPECT_EQ(SW_SHOW, HeaderShowCommand(m_online + "Tray Agent.lnk"));
+    EXPECT_FALSE(ValueThere("Tray"));
+    std::vector<std::string> lines = tw::test::ReadLines(m_programs + "removed.reg");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("REGEDIT4", lines[0]);
+    EXPECT_EQ(std::vector<std::string>{kCreated}, Texts(m_prompter));
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONINFORMATION), m_prompter.shown[0].flags);
+    EXPECT_EQ(1, m_steps);
+}
+
+TEST_F(RegShortcutsTest, QuotedProgramWithBlanksAndArguments) {
+    std::string program = Program("Program Files\\App\\app.exe");
+    Run({Item("App", "App", "\"" + program + "\" /tray \"a b\"")});
+    Link read = ReadLink(m_online + "App.lnk");
+    EXPECT_EQ(program, read.path);
+    EXPECT_EQ("/tray \"a b\"", read.arguments);
+    EXPECT_EQ(m_programs + "Program Files\\App\\", read.workingDirectory);
+    EXPECT_EQ(program, read.iconPath);
+}
+
+TEST_F(RegShortcutsTest, IcqRuleAppliesToTheExactValueNameOnly) {
+    // The listed program is the agent; the shortcut starts ICQ.EXE in its folder.
+    std::string agent = Program("ICQ\\Agent.exe");
+    Program("ICQ\\ICQ.EXE");
+    Program("icq2\\Agent.exe");
+    Run({Item("ICQ", "Mirabilis ICQ", agent), Item("icq other", "mirabilis icq", m_programs + "icq2\\Agent.exe")});
+    Link icq = ReadLink(m_online + "ICQ.lnk");
+    ASSERT_TRUE(icq.read);
+    EXPECT_EQ(m_programs + "ICQ\\ICQ.EXE", icq.path);
+    EXPECT_EQ(m_programs + "ICQ\\ICQ.EXE", icq.iconPath);
+    EXPECT_EQ(m_programs + "ICQ\\", icq.workingDirectory);
+    EXPECT_EQ("", icq.arguments);
+    Link other = ReadLink(m_online + "icq other.lnk");
+    ASSERT_TRUE(other.read);
+    EXPECT_EQ(m_programs + "icq2\\Agent.exe", other.path);
+    EXPECT_EQ(m_programs + "icq2\\Agent.exe", other.iconPath);
+    EXPECT_EQ(2, m_steps);
+}
+
+TEST_F(RegShortcutsTest, RunDllLineKeepsItsRules) {
+    Run({Item("Panel", "Panel", "rundll32.exe shell32.dll,Control_RunDLL")});
+    Link read = ReadLink(m_online + "Panel.lnk");
+    ASSERT_TRUE(read.read);
+    // The link object makes the bare program name a full path; its name is what was given.
+    EXPECT_EQ("rundll32.exe", read.path.substr(read.path.rfind('\\') + 1));
+    EXPECT_EQ(SystemDirectory(), read.workingDirectory);
+    EXPECT_EQ("shell32.dll,Control_RunDLL", read.arguments);
+    EXPECT_EQ("shell32.dll", read.iconPath);
+    EXPECT_FALSE(ValueThere("Panel"));
+}
+
+TEST_F(RegShortcutsTest, ExpandableValueGetsTheExpandedProgramAndComesBackExpandable) {
+    std::string program = Program("Exp\\exp.exe");
+    SetEnvironmentVariableA("TW_PROGRAMS", m_programs.substr(0, m_programs.size() - 1).c_str());
+    const std::string line = "%TW_PROGRAMS%\\Exp\\exp.exe -e";
+    Run({Item("Expanded", "Expanded", line, REG_EXPAND_SZ)});
+    Link read = ReadLink(m_online + "Expanded.lnk");
+    ASSERT_TRUE(read.read);
+    EXPECT_EQ(program, read.path);
+    EXPECT_EQ(m_programs + "Exp\\", read.workingDirectory);
+    EXPECT_EQ("-e", read.arguments);
+    EXPECT_EQ(program, read.iconPath);
+    ASSERT_FALSE(ValueThere("Expanded"));
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_programs + "removed.reg"));
+    tw::test::RawValue back = tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->Path(), "Expanded");
+    ASSERT_TRUE(back.present);
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), back.type);
+    EXPECT_EQ(line + std::string(1, '\0'), back.data);
+}
+
+TEST_F(RegShortcutsTest, SameShortcutNameTwiceTheSecondReplacesTheFirst) {
+    std::string one = Program("one.exe");
+    std::string two = Program("two.exe");
+    Run({Item("Same", "One", one), Item("Same", "Two", two, REG_SZ, "HKEY_LOCAL_MACHINE")});
+    EXPECT_EQ(two, ReadLink(m_online + "Same.lnk").path);
+    EXPECT_FALSE(ValueThere("One"));
+    EXPECT_FALSE(ValueThere("Two", HKEY_LOCAL_MACHINE));
+    EXPECT_EQ((std::vector<std::string>{kCreated, kCreated}), Texts(m_prompter));
+    std::string removed = tw::test::ReadFileBytes(m_programs + "removed.reg");
+    EXPECT_NE(std::string::npos, removed.find("\"One\"="));
+    EXPECT_NE(std::string::npos, removed.find("\"Two\"="));
+}
+
+TEST_F(RegShortcutsTest, UnwritableOnlineFolderLeavesTheValueAlone) {
+    std::string program = Program("keep.exe");
+    RegItem item = Item("Keep", "Keep", program);
+    ProgressView progress;
+    modShellLnk::CreateRegShortcuts({item}, m_online + "missing\\", progress);
+    EXPECT_EQ(std::vector<std::string>{kFailed}, Texts(m_prompter));
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+    EXPECT_TRUE(ValueThere("Keep"));
+    EXPECT_FALSE(tw::test::FileThere(m_programs + "removed.reg"));
+}
+
+TEST_F(RegShortcutsTest, LockedExistingShortcutFailsAndTheNextValueGoesOn) {
+    std::string program = Program("locked.exe");
+    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Locked.lnk", program, "", "", "", 0, SW_SHOW));
+    tw::test::FileLock lock(m_online + "Locked.lnk", 0);
+    ASSERT_TRUE(lock.Held());
+    std::string next = Program("next.exe");
+    Run({Item("Locked", "Locked", program + " -new"), Item("Next", "Next", next)});
+    EXPECT_EQ((std::vector<std::string>{kFailed, kCreated}), Texts(m_prompter));
+    EXPECT_TRUE(ValueThere("Locked"));
+    EXPECT_FALSE(ValueThere("Next"));
+    EXPECT_EQ(2, m_steps);
+}
+
+TEST_F(RegShortcutsTest, EmptyProgramPathFails) {
+    Run({Item("Empty", "Empty", "")});
+    EXPECT_EQ(std::vector<std::string>{kFailed}, Texts(m_prompter));
+    EXPECT_TRUE(ValueThere("Empty"));
+}
+
+TEST_F(RegShortcutsTest, ExportFailureKeepsTheValueAndSaysSoBeforeSuccess) {
+    std::string program = Program("kept.exe");
+    ASSERT_TRUE(tw::test::WriteTextFile(m_programs + "removed.reg", "REGEDIT4\r\n"));
+    tw::test::FileLock lock(m_programs + "removed.reg", 0);
+    ASSERT_TRUE(lock.Held());
+    Run({Item("Kept", "Kept", program)});
+    EXPECT_TRUE(ReadLink(m_online + "Kept.lnk").read);
+    EXPECT_TRUE(ValueThere("Kept"));
+    std::vector<std::string> texts = Texts(m_prompter);
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_EQ(0u, texts[0].find("Non-Critical ERROR: ")) << texts[0];
+    EXPECT_NE(std::string::npos, texts[0].find("REMOVED.REG")) << texts[0];
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+    EXPECT_EQ(kCreated, texts[1]);
+}
+
+TEST_F(RegShortcutsTest, UnexpectedErrorTestingRemovedRegIsReportedAndKeepsTheValue) {
+    std::string program = Program("deep.exe");
+    modRegStuff::SetRemovedRegFile(m_programs + std::string(300, 'd') + "\\removed.reg");
+    Run({Item("Deep", "Deep", program)});
+    EXPECT_TRUE(ValueThere("Deep"));
+    std::vector<std::string> texts = Texts(m_prompter);
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ(0u, texts[0].find("Error number ")) << texts[0];
+    EXPECT_EQ(0u, texts[1].find("Non-Critical ERROR: ")) << texts[1];
+    EXPECT_EQ(kCreated, texts[2]);
+}
+
+TEST_F(RegShortcutsTest, DeletionFailureIsReportedBeforeSuccess) {
+    std::string program = Program("machine.exe");
+    // Listed under the machine's key, but the key is gone by the time of processing: the
+    // export still writes the listed line, the deletion cannot open the key.
+    RegItem item = Item("Machine", "Machine", program, REG_SZ, "HKEY_LOCAL_MACHINE");
+    tw::test::DeleteKeyTree(HKEY_LOCAL_MACHINE, m_keys->Path());
+    Run({item});
+    EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Can't open the key.", kCreated}), Texts(m_prompter));
+    EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Machine\"="));
+}
+
+TEST_F(RegShortcutsTest, NothingSelectedDoesNothing) {
+    Run({});
+    EXPECT_TRUE(m_prompter.shown.empty());
+    EXPECT_EQ(0, m_steps);
+}
+
+}  // namespace

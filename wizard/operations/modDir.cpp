@@ -1,0 +1,116 @@
+// modDir: the StartUp folder scan and the moves into the Online StartUp folder.
+#include "modDir.h"
+
+#include <windows.h>
+
+#include "Files.h"
+#include "Handles.h"
+#include "ListView.h"
+#include "Prompt.h"
+#include "Shortcut.h"
+#include "Strings.h"
+#include "modShellLnk.h"
+
+namespace tw::modDir {
+
+const char* const kOwnShortcut = "OSPREY.LNK";
+
+namespace {
+
+const std::string kSevenReturns(7, '\r');
+
+// A shortcut file whole; false when it cannot be read. Shortcuts are small, so comparing
+// the copy with its source byte for byte is cheap.
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 64 * 1024 * 1024) return false;
+    contents.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!contents.empty() &&
+        (!ReadFile(file.Get(), &contents[0], static_cast<DWORD>(contents.size()), &read, nullptr) ||
+         read != contents.size()))
+        return false;
+    return true;
+}
+
+std::string Upper(std::string text) {
+    if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+}  // namespace
+
+int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    UniqueFind find(FindFirstFileA((startupPath + "*.*").c_str(), &entry));
+    if (find) {
+        do {
+            std::string name = TrimNull(std::string(entry.cFileName, sizeof(entry.cFileName)));
+            // INVALID_FILE_ATTRIBUTES has the directory bit set too, so such a file is skipped.
+            DWORD attributes = GetFileAttributesA((startupPath + name).c_str());
+            if (name != "." && name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                AddStartUpItem(startupPath, name, list, images))
+                ++count;
+        } while (FindNextFileA(find.Get(), &entry));
+    }
+    if (count == 0)
+        MsgBox("There are no shortcuts in your Online StartUp folder. You can move your online "
+               "programs shortcuts from your StartUp folder, or create new shortcuts to your "
+               "online programs. ",
+               MB_ICONEXCLAMATION);
+    return count;
+}
+
+bool AddStartUpItem(const std::string& folder, const std::string& name, ListView& list,
+                    ImageList& images) {
+    if (name.empty() || Upper(name) == kOwnShortcut) return false;
+    std::string path, workingDirectory, arguments, iconPath;
+    int iconIndex = 0;
+    int showCmd = 0;
+    if (!ReadShortcut(folder + name, path, workingDirectory, arguments, iconPath, iconIndex, showCmd))
+        return false;
+    if (iconPath.empty()) iconPath = path;
+    int icon = modShellLnk::AddFileIcon(images, iconPath, iconIndex);
+    int row = list.AddRow(std::string(), StripExtension(name), icon);
+    if (row == 0) return false;
+    list.SetRowTag(row, GetExtension(name));
+    list.SetSubItem(row, 1, path + arguments);
+    return true;
+}
+
+std::string GetExtension(const std::string& name) {
+    for (std::string::size_type i = name.size(); i-- > 0;) {
+        if (name[i] == '\\') return std::string();
+        if (name[i] == '.') return name.substr(i + 1);
+    }
+    return std::string();
+}
+
+void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
+                          const std::string& startupPath, const std::string& onlineStartupPath,
+                          const ProgressView& progress) {
+    for (const std::string& element : startUpSelection) {
+        if (progress.step) progress.step();
+        bool moved = MoveShortcutFile(startupPath + element, onlineStartupPath + element);
+        if (progress.setContent)
+            progress.setContent(kSevenReturns + (moved ? element + " was moved sucessfully."
+                                                       : "Couldn't move " + element + "."));
+    }
+}
+
+bool MoveShortcutFile(const std::string& source, const std::string& destination) {
+    FileError error;
+    if (!FileCopy(source, destination, error)) return false;
+    if (Dir(destination, 0, error).empty() || error) return false;
+    std::string original, copy;
+    if (!ReadWholeFile(source, original) || !ReadWholeFile(destination, copy) || original != copy)
+        return false;
+    if (!Kill(source, error)) return false;
+    return Dir(source, 0, error).empty() && !error;
+}
+
+}  // namespace tw::modDir

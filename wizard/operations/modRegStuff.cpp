@@ -1,0 +1,189 @@
+// modRegStuff, first half: the Run-key listing and the command-line rules. The rules are
+// text scans only; they never look at the file system.
+#include "modRegStuff.h"
+
+#include <vector>
+
+#include "Handles.h"
+#include "ListView.h"
+#include "Prompt.h"
+#include "Strings.h"
+#include "modShellLnk.h"
+
+namespace tw::modRegStuff {
+
+const char* const kRunSubKey = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\Run";
+const char* const kRunSectionKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+namespace {
+
+std::string g_runKeyPath = kRunSubKey;
+
+// Value names are at most 16383 characters (the registry's own limit); data has no limit
+// and is read with the size the registry reports.
+constexpr DWORD kNameCapacity = 16384;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsRunDll(const std::string& line) {
+    if (line.size() < 6) return false;
+    std::string head = line.substr(0, 6);
+    CharUpperBuffA(&head[0], static_cast<DWORD>(head.size()));
+    return head == "RUNDLL";
+}
+
+// Everything after the first blank of a RUNDLL line; the whole line when it has none.
+std::string AfterFirstBlank(const std::string& line) {
+    std::string::size_type blank = line.find(' ');
+    return blank == std::string::npos ? line : line.substr(blank + 1);
+}
+
+std::string SkipBlanks(const std::string& text, std::string::size_type from) {
+    while (from < text.size() && IsBlank(text[from])) ++from;
+    return from < text.size() ? text.substr(from) : std::string();
+}
+
+struct SplitLine {
+    std::string program;
+    std::string arguments;
+};
+
+// A command line that does not start with RUNDLL, taken apart into program and arguments.
+SplitLine Split(const std::string& line) {
+    if (!line.empty() && line[0] == '"') {
+        std::string::size_type close = line.find('"', 1);
+        if (close == std::string::npos) return {line.substr(1), std::string()};
+        return {line.substr(1, close - 1), SkipBlanks(line, close + 1)};
+    }
+    // The first dot followed by one to three characters (no folder separator among them)
+    // and then a blank or the end ends the program path; dots inside folder names do not.
+    for (std::string::size_type dot = line.find('.'); dot != std::string::npos;
+         dot = line.find('.', dot + 1)) {
+        std::string::size_type end = dot + 1;
+        while (end < line.size() && !IsBlank(line[end]) && line[end] != '\\' && end - dot <= 3)
+            ++end;
+        std::string::size_type length = end - dot - 1;
+        bool atBoundary = end == line.size() || IsBlank(line[end]);
+        if (length >= 1 && length <= 3 && atBoundary)
+            return {line.substr(0, end), SkipBlanks(line, end)};
+    }
+    return {line, std::string()};
+}
+
+}  // namespace
+
+bool QueryValueWhole(HKEY key, const std::string& name, DWORD& type, std::string& data) {
+    // Asks for the size, then reads; again when the value grew in between.
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    for (int attempt = 0; attempt < 8 && result == ERROR_SUCCESS; ++attempt) {
+        std::vector<BYTE> buffer(static_cast<size_t>(size) + 1, 0);
+        DWORD got = size;
+        result = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer.data(), &got);
+        if (result == ERROR_SUCCESS) {
+            data.assign(reinterpret_cast<const char*>(buffer.data()), got);
+            return true;
+        }
+        if (result != ERROR_MORE_DATA) break;
+        size = got > size ? got : size * 2 + 16;
+        result = ERROR_SUCCESS;
+    }
+    data.clear();
+    return false;
+}
+
+void SetRunKeyPath(const std::string& subKey) { g_runKeyPath = subKey.empty() ? kRunSubKey : subKey; }
+const std::string& RunKeyPath() { return g_runKeyPath; }
+
+std::string AddBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') return path;
+    return path + "\\";
+}
+
+std::string HiveName(HKEY hive) {
+    if (hive == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+    if (hive == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+    return std::string();
+}
+
+void ListRunValues(HKEY hive, ListView& list, ImageList& images) {
+    HKEY opened = nullptr;
+    // Full access, as the processing page will delete from the key: a key the user may
+    // only read is reported here already.
+    if (RegOpenKeyExA(hive, RunKeyPath().c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+        MsgBox("Cannot open key", MB_OK);
+        return;
+    }
+    UniqueKey key(opened);
+    const std::string hiveName = HiveName(hive);
+    std::vector<char> nameBuffer(kNameCapacity, '\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = kNameCapacity;
+        DWORD type = 0;
+        if (RegEnumValueA(key.Get(), index, nameBuffer.data(), &nameLength, nullptr, &type,
+                          nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string name(nameBuffer.data(), nameLength);
+        std::string data;
+        QueryValueWhole(key.Get(), name, type, data);
+        std::string commandLine = TrimNull(data);
+
+        std::string forIcon = type == REG_EXPAND_SZ ? ExpandEnvironment(commandLine) : commandLine;
+        int icon = modShellLnk::AddFileIcon(images, GetIconPath(StripQuotes(forIcon)), 0);
+        int row = list.AddRow(std::string(), name, icon);
+        if (row == 0) continue;
+        list.SetRowTag(row, hiveName);
+        list.SetSubItem(row, 1, commandLine);
+        list.SetSubItem(row, 2, name);
+    }
+}
+
+std::string StripQuotes(const std::string& text) {
+    if (text.size() >= 2 && text[0] == '"' && text.find('"', 1) == text.size() - 1)
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+std::string GetProgramPath(const std::string& commandLine) {
+    if (!IsRunDll(commandLine)) return Split(commandLine).program;
+    // rundll32.exe, rundll.exe, or the bare "rundll" when neither follows.
+    std::string result = commandLine.substr(0, 6);
+    if (commandLine.size() > 6 && commandLine[6] == '.') result += commandLine.substr(6, 4);
+    if (commandLine.compare(6, 3, "32.") == 0) result += commandLine.substr(6, 6);
+    return result;
+}
+
+std::string GetIconPath(const std::string& commandLine) {
+    if (!IsRunDll(commandLine)) return GetProgramPath(commandLine);
+    std::string library = AfterFirstBlank(commandLine);
+    std::string::size_type dot = library.rfind('.');
+    return dot == std::string::npos ? library : library.substr(0, dot + 4);
+}
+
+std::string GetRunDllArguments(const std::string& commandLine) {
+    if (IsRunDll(commandLine)) return AfterFirstBlank(commandLine);
+    return Split(commandLine).arguments;
+}
+
+std::string GetFolder(const std::string& path) {
+    std::string::size_type slash = path.rfind('\\');
+    if (slash != std::string::npos) return path.substr(0, slash + 1);
+    char buffer[MAX_PATH + 1] = {};
+    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+    if (length == 0 || length > MAX_PATH) return std::string();
+    return TrimNull(std::string(buffer, length));
+}
+
+std::string ExpandEnvironment(const std::string& text) {
+    DWORD size = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    for (int attempt = 0; attempt < 4 && size > 0; ++attempt) {
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), size);
+        if (needed == 0) break;
+        if (needed <= size) return TrimNull(std::string(buffer.data(), needed));
+        size = needed;
+    }
+    return text;
+}
+
+}  // namespace tw::modRegStuff

@@ -1,0 +1,128 @@
+// modRegStuff: the registry side of the wizard. Lists the values of the two Run keys into
+// the wizard's list, turns a Run command line into program path, arguments, icon file and
+// folder, saves a Run value to REMOVED.REG (a REGEDIT4 file beside the program) and deletes
+// it from its key.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Files.h"
+
+namespace tw {
+class ImageList;
+class ListView;
+}  // namespace tw
+
+namespace tw::modRegStuff {
+
+// The Run key's path below each hive, as the listing and the deletion open it, and as
+// REMOVED.REG's sections name it.
+extern const char* const kRunSubKey;
+extern const char* const kRunSectionKey;
+
+// Where the Run keys are. The program uses kRunSubKey; tests point both hives at a key of
+// their own ("" restores the default). REMOVED.REG's sections then name that key.
+void SetRunKeyPath(const std::string& subKey);
+const std::string& RunKeyPath();
+
+// REMOVED.REG's full path: ProgramFolder() + "removed.reg" unless a test set another
+// file ("" restores the default).
+void SetRemovedRegFile(const std::string& file);
+std::string RemovedRegFile();
+
+// The directory listing FileExists uses (tw::Dir); tests replace it to raise the listing
+// errors a floppy or a vanished drive would. Returns the previous one; nullptr restores Dir.
+using DirFunction = std::string (*)(const std::string& pathPattern, unsigned attributes,
+                                    FileError& error);
+DirFunction SetDirFunction(DirFunction dir);
+
+// ---- Run keys and command lines -------------------------------------------------------
+
+// `path` with "\" appended unless it ends with one; "" gives "\".
+std::string AddBackslash(const std::string& path);
+
+// Adds a row per value of `hive`'s Run key to `list`: text and sub-item 2 the value name,
+// tag the hive's name, sub-item 1 the data up to its first NUL (read whole, any length),
+// small icon taken from the command line's icon file, or icon resource 101. A key that
+// cannot be opened with full access shows "Cannot open key" and adds nothing.
+void ListRunValues(HKEY hive, ListView& list, ImageList& images);
+
+// The hive's name as the rows' tags and REMOVED.REG carry it; "" for other handles.
+std::string HiveName(HKEY hive);
+
+// A command line enclosed in double quotes as a whole loses them. A line that starts
+// with a quoted program path followed by arguments is returned unchanged: the operations
+// below take the quoted path apart.
+std::string StripQuotes(const std::string& text);
+
+// The program a command line runs. A path in double quotes is the text inside them; an
+// unquoted path ends at the first extension (a dot and one to three characters) followed
+// by a blank or the end of the line, or is the whole line when it has none. RUNDLL lines
+// give the bare rundll32.exe, rundll.exe or rundll.
+std::string GetProgramPath(const std::string& commandLine);
+
+// The file to take the icon from: the program path, or for RUNDLL lines the library named
+// after the first blank (up to the last dot and three characters).
+std::string GetIconPath(const std::string& commandLine);
+
+// The arguments: what follows the program path, less the blanks between; for RUNDLL lines
+// everything after the first blank (the whole line when it has none).
+std::string GetRunDllArguments(const std::string& commandLine);
+
+// The folder part of `path`, ending in "\"; the system directory (without a trailing
+// backslash) when `path` has no backslash.
+std::string GetFolder(const std::string& path);
+
+// `text` with its %NAME% environment references replaced (ExpandEnvironmentStringsA).
+std::string ExpandEnvironment(const std::string& text);
+
+// ---- REMOVED.REG and deletion ---------------------------------------------------------
+
+// Reads a value's type and data whole, whatever its length; false (and `data` empty)
+// when it cannot be read.
+bool QueryValueWhole(HKEY key, const std::string& name, DWORD& type, std::string& data);
+
+// A Run value as the registry holds it.
+struct RunValue {
+    DWORD type = REG_NONE;
+    std::string data;  // the raw bytes, as RegQueryValueExA gives them
+};
+
+// Reads a value of the named hive's Run key whole; false when the key or value cannot be
+// read.
+bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value);
+
+// Appends the value to REMOVED.REG (creating the file with its "REGEDIT4" line first) in
+// the section of the hive's Run key, replacing an earlier line for the same name. The
+// value is written as the registry holds it now (type and bytes), so that importing the
+// file restores it exactly; a value that can no longer be read is written as the string
+// `commandLine`. True when the line was written.
+bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
+                    const std::string& commandLine);
+
+// Deletes the value from the named hive's Run key ("HKEY_CURRENT_USER" or
+// "HKEY_LOCAL_MACHINE", exactly). Shows "Non-Critical ERROR: Can't open the key." or
+// "Non-Critical ERROR: Can't delete the value." on failure.
+bool DeleteRunValue(const std::string& hiveName, const std::string& valueName);
+
+// The data part of a REMOVED.REG line for a value of `type` holding `data`: a quoted
+// string for an ordinary REG_SZ, dword:xxxxxxxx, hex:.. or hex(n):.. otherwise.
+std::string RegDataText(DWORD type, const std::string& data);
+
+// A double quote, `text` with a backslash before each of its double quotes, a double quote.
+std::string QuoteRegString(const std::string& text);
+
+// `text` with every backslash doubled.
+std::string EscapeBackslashes(const std::string& text);
+
+// The folder of the running executable, ending in "\".
+std::string ProgramFolder();
+
+// True when a listing of `path` (normal files) finds it. A drive that is not ready asks
+// to insert a disk (OK tries again, Cancel gives false); a missing drive or path is
+// reported and gives false; any other listing error is reported ("Error number ...") and
+// gives false. `error`, when given, receives the listing error (0 when the listing worked).
+bool FileExists(const std::string& path, FileError* error = nullptr);
+
+}  // namespace tw::modRegStuff

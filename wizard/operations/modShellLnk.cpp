@@ -1,0 +1,162 @@
+// modShellLnk: shell links through the shell's link object (IShellLinkA, IPersistFile).
+#include "modShellLnk.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "ListView.h"
+#include "Prompt.h"
+#include "Resources.h"
+#include "Shortcut.h"
+#include "modRegStuff.h"
+#include "resource.h"
+
+namespace tw::modShellLnk {
+
+const char* const kShortcutDescription = "Created by Osprey Wizard";
+const char* const kInvalidNameChars = "\\/:*?<>|\"";
+
+namespace {
+
+// The value name whose shortcut starts ICQ.EXE beside the listed program (compared exactly).
+const char* const kIcqValueName = "Mirabilis ICQ";
+const char* const kIcqProgram = "ICQ.EXE";
+
+// Shown when REMOVED.REG could not take a value: the value is then not deleted.
+const char* const kExportFailedMessage =
+    "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
+
+// Releases a COM interface on scope exit.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() {
+        if (m_p) m_p->Release();
+    }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    void** Out() { return reinterpret_cast<void**>(&m_p); }
+
+private:
+    T* m_p = nullptr;
+};
+
+std::wstring Widen(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+// Shortcut fields for one Run value.
+struct LinkFields {
+    std::string path;
+    std::string workingDirectory;
+    std::string arguments;
+    std::string iconFile;
+};
+
+LinkFields FieldsFor(const RegItem& item) {
+    using namespace modRegStuff;
+    // A REG_EXPAND_SZ value runs its expanded line; the shortcut gets that, not %NAME%.
+    std::string line = item.CommandLine;
+    RunValue value;
+    if (ReadRunValue(item.HiveName, item.ValueName, value) && value.type == REG_EXPAND_SZ)
+        line = ExpandEnvironment(line);
+    const std::string c = StripQuotes(line);
+    LinkFields fields;
+    if (item.ValueName == kIcqValueName) {
+        fields.path = GetFolder(GetProgramPath(c)) + kIcqProgram;
+        fields.iconFile = fields.path;
+    } else {
+        fields.path = GetProgramPath(c);
+        fields.iconFile = GetIconPath(c);
+    }
+    fields.workingDirectory = GetFolder(GetProgramPath(c));
+    fields.arguments = GetRunDllArguments(c);
+    return fields;
+}
+
+}  // namespace
+
+void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
+                        const std::string& onlineStartupPath, const ProgressView& progress) {
+    for (const RegItem& item : regSelection) {
+        if (progress.step) progress.step();
+        const LinkFields fields = FieldsFor(item);
+        if (!CreateShortcut(onlineStartupPath + item.ShortcutName + ".lnk", fields.path,
+                            fields.workingDirectory, fields.arguments, fields.iconFile, 0, SW_SHOW)) {
+            MsgBox("Non-Critical ERROR: Failed to create the shortcut.", MB_ICONEXCLAMATION);
+            continue;
+        }
+        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine)) {
+            modRegStuff::DeleteRunValue(item.HiveName, item.ValueName);
+        } else {
+            MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
+        }
+        MsgBox("The shortcut was created successfuly.", MB_ICONINFORMATION);
+    }
+}
+
+bool CreateShortcut(const std::string& linkFile, const std::string& path,
+                    const std::string& workingDirectory, const std::string& arguments,
+                    const std::string& iconFile, int iconIndex, int showCmd) {
+    if (linkFile.empty() || path.empty()) return false;
+    ComRef<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.Out())))
+        return false;
+    ComRef<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
+    if (FAILED(link->SetPath(path.c_str()))) return false;
+    if (!workingDirectory.empty() && FAILED(link->SetWorkingDirectory(workingDirectory.c_str())))
+        return false;
+    if (!arguments.empty() && FAILED(link->SetArguments(arguments.c_str()))) return false;
+    if (!iconFile.empty() && FAILED(link->SetIconLocation(iconFile.c_str(), iconIndex)))
+        return false;
+    if (FAILED(link->SetDescription(kShortcutDescription))) return false;
+    if (FAILED(link->SetShowCmd(showCmd))) return false;
+    if (FAILED(link->Resolve(nullptr, SLR_UPDATE))) return false;
+    return SUCCEEDED(file->Save(Widen(linkFile).c_str(), FALSE));
+}
+
+std::string InvalidChars(const std::string& name) {
+    std::string found;
+    for (const char* c = kInvalidNameChars; *c; ++c) {
+        if (name.find(*c) != std::string::npos) found += *c;
+    }
+    return found;
+}
+
+std::string InvalidNameMessage() {
+    return "A filename cannot contain any of the following characters:\r" + std::string(17, ' ') +
+           "\\ / : * ? \" < > |";
+}
+
+void ShowInvalidNameMessage() { MsgBox(InvalidNameMessage(), MB_ICONSTOP); }
+
+int AddFileIcon(ImageList& images, const std::string& iconFile, int iconIndex) {
+    HICON large = nullptr;
+    HICON small = nullptr;
+    // The count comes back as UINT_MAX for a missing file: read as signed, below 1.
+    int count = static_cast<int>(ExtractIconExA(iconFile.c_str(), iconIndex, &large, &small, 1));
+    if (large) DestroyIcon(large);
+    if (count >= 1 && small) {
+        int index = images.Add(IconToPicture(small));
+        if (index) return index;
+    } else if (small) {
+        DestroyIcon(small);
+    }
+    return images.Add(IconToPicture(LoadResIcon(IDI_FALLBACK, 16)));
+}
+
+}  // namespace tw::modShellLnk

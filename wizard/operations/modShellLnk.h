@@ -1,0 +1,50 @@
+// modShellLnk: writing shell links. Creates the Online StartUp shortcuts for the checked
+// Run values (then saves each value to REMOVED.REG and deletes it), checks shortcut names
+// for forbidden characters, and gives the list rows their icons.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "WizardTypes.h"
+
+namespace tw {
+class ImageList;
+}  // namespace tw
+
+namespace tw::modShellLnk {
+
+// The description every shortcut made here carries.
+extern const char* const kShortcutDescription;
+// The characters a shortcut name must not contain, in the order InvalidChars reports them.
+extern const char* const kInvalidNameChars;
+
+// For each element of `regSelection`: step the progress, write the shortcut
+// `onlineStartupPath` + ShortcutName + ".lnk" for its command line (the ICQ rule for a
+// value named exactly "Mirabilis ICQ"), then save the value to REMOVED.REG and delete it
+// from its Run key. A shortcut that cannot be written leaves the value alone. Each element
+// ends with one message box: the failure, or "The shortcut was created successfuly."
+// (after a "Non-Critical ERROR: " box when REMOVED.REG could not take the value, which then
+// stays in the registry).
+void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
+                        const std::string& onlineStartupPath, const ProgressView& progress);
+
+// Writes a shell link; empty strings other than the link file and path are not set. True
+// when the link file was saved (an existing file is replaced). COM must be initialised.
+bool CreateShortcut(const std::string& linkFile, const std::string& path,
+                    const std::string& workingDirectory, const std::string& arguments,
+                    const std::string& iconFile, int iconIndex, int showCmd);
+
+// The forbidden characters found in `name`, in the order of kInvalidNameChars; empty
+// when the name is valid.
+std::string InvalidChars(const std::string& name);
+
+// The invalid-name message, and showing it (critical icon), for the registry page and the
+// rename dialog.
+std::string InvalidNameMessage();
+void ShowInvalidNameMessage();
+
+// Appends the small icon `iconIndex` of `iconFile` to `images`, or icon resource 101 when
+// the file yields none; returns the image's index (from 1), 0 when nothing could be added.
+int AddFileIcon(ImageList& images, const std::string& iconFile, int iconIndex);
+
+}  // namespace tw::modShellLnk
