@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Lookout.exe's start-up under Wine and Xvfb:
+#   1. an empty Online StartUp folder: the warning box, titled "Tetherwatch", waits for OK;
+#   2. meanwhile a second copy ends at once with exit code 0 and shows nothing;
+#   3. after OK the first copy ends with exit code 0, and no settings key was created;
+#   4. with a shortcut in the folder (the one the shell names, as the wizard fills it) no
+#      warning is shown.
+# Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+set -u
+. "$TW_SOURCE/tests/support/wine-env.sh"
+
+work=$(mktemp -d "$TW_BUILD/wine/e2e-lookout.XXXXXX")
+tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+tw_wine_env "$work/pfx"
+tw_start_xvfb
+tw_start_server
+pids=()
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    tw_stop_server
+    tw_stop_xvfb
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+now() { date +%s.%N; }
+elapsed() { echo "$(now) - $1" | bc; }
+
+lookout="$TW_BIN/Lookout.exe"
+[ -f "$lookout" ] || fail "no $lookout"
+
+# The window ids of message boxes titled "Tetherwatch".
+boxes() { xdotool search --name '^Tetherwatch$' 2>/dev/null; }
+# Waits up to $1 seconds for a box; prints its id.
+wait_for_box() {
+    local i wid
+    for i in $(seq 1 $(( $1 * 10 ))); do
+        wid=$(boxes | head -n1)
+        [ -n "$wid" ] && { echo "$wid"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+# Waits up to $2 seconds for the background process $1 to end; sets rc.
+wait_exit() {
+    local i
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; rc=$?; return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The Online StartUp folder as the wizard makes it: the shell's Programs folder of the
+# Start menu, then "Online Startup".
+appdata=$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+[ -n "$appdata" ] || fail "no APPDATA"
+folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+"$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
+"$WINE" cmd /c dir "$folder" </dev/null >/dev/null 2>&1 || fail "cannot create $folder"
+
+echo "1. empty Online StartUp folder: the warning"
+start=$(now)
+"$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
+first=$!
+pids+=("$first")
+box=$(wait_for_box 30) || fail "no warning box within 30 s"
+echo "   warning box after $(elapsed "$start") s"
+[ "$(boxes | wc -l)" -eq 1 ] || fail "more than one box"
+kill -0 "$first" 2>/dev/null || fail "the first copy did not wait for the box to be answered"
+
+echo "2. a second copy while the first runs"
+start=$(now)
+"$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
+second=$!
+pids+=("$second")
+wait_exit "$second" 15 || fail "the second copy did not end within 15 s"
+echo "   second copy ended after $(elapsed "$start") s with exit code $rc"
+[ "$rc" -eq 0 ] || fail "the second copy's exit code is $rc"
+[ "$(boxes | wc -l)" -eq 1 ] || fail "the second copy showed something"
+
+echo "3. OK ends the first copy without touching the settings"
+xdotool windowfocus "$box" 2>/dev/null
+xdotool key --window "$box" Return 2>/dev/null
+if ! wait_exit "$first" 10; then
+    # Keys can miss an unmanaged window without focus: press OK with the mouse instead.
+    echo "   Return did not reach the box; clicking OK"
+    eval "$(xdotool getwindowgeometry --shell "$box")"
+    xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
+    wait_exit "$first" 10 || fail "the first copy did not end after OK"
+fi
+[ "$rc" -eq 0 ] || fail "the first copy's exit code is $rc"
+[ -z "$(boxes)" ] || fail "a box is still shown"
+if "$WINE" reg query 'HKCU\Software\OSPREY' </dev/null >/dev/null 2>&1; then
+    fail "HKEY_CURRENT_USER\\Software\\OSPREY was created"
+fi
+
+echo "4. a shortcut in the folder: no warning"
+"$WINE" "$TW_BIN/make_link.exe" "$folder\\Notepad.lnk" 'C:\windows\notepad.exe' </dev/null \
+    >/dev/null 2>&1 || fail "cannot write a shortcut"
+"$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
+third=$!
+pids+=("$third")
+for i in $(seq 1 30); do
+    [ -n "$(boxes)" ] && fail "the warning was shown although the folder has a shortcut"
+    if ! kill -0 "$third" 2>/dev/null; then
+        wait "$third"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc with a shortcut in the folder"
+        break
+    fi
+    sleep 0.1
+done
+echo "PASS"
