@@ -1,0 +1,47 @@
+// The tray icon: the notification-area icon of the tray window, its tooltip and its mouse
+// callback, all through TrayIconData (modGeneral.h). The Shell_NotifyIconA call sits
+// behind a seam so tests see every add, modify and delete.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace tw::tray {
+
+class ITrayIconApi {
+public:
+    virtual ~ITrayIconApi() = default;
+    // Shell_NotifyIconA(message, &data): NIM_ADD, NIM_MODIFY or NIM_DELETE; its result.
+    virtual bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) = 0;
+};
+
+// The installed tray (by default the shell's).
+ITrayIconApi& TrayIconApi();
+// Installs a tray (nullptr restores the shell's) and returns the previous one.
+ITrayIconApi* SetTrayIconApi(ITrayIconApi* api);
+
+// The record's fixed fields.
+constexpr UINT kTrayIconId = 1;
+constexpr UINT kTrayIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7, never changed
+// Tray events arrive as WM_MOUSEMOVE (0x200) with the mouse message in lParam.
+constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
+// The tip field's width in the record's original layout.
+constexpr int kTrayTipChars = 64;
+
+// Fills TrayIconData for `window` with `icon` and the tip `tip`; the other fields as above.
+void FillTrayIconData(HWND window, HICON icon, const std::string& tip);
+// Puts `tip` into the record's tip field: the text, a NUL, then blanks to 64 characters
+// (a longer text is cut to 63).
+void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
+// The tip field up to its NUL.
+std::string TrayTip(const NOTIFYICONDATAA& data);
+
+// Shell_NotifyIconA with TrayIconData: NIM_ADD, NIM_DELETE. Results are not looked at.
+void AddTrayIcon();
+void DeleteTrayIcon();
+// Puts `icon` and the tooltip `text` on the tray icon (NIM_MODIFY); the other fields stay
+// as set at load.
+void UpdateTrayIcon(HICON icon, const std::string& text);
+
+}  // namespace tw::tray
