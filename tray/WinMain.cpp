@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "Form.h"
+#include "monitor/frmDialOsprey.h"
 #include "startup/Main.h"
 #include "Prompt.h"
 
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    tw::tray::SetTrayWindowLoader(&tw::tray::LoadTrayWindow);
     tw::tray::Main();
     tw::RunMessageLoop();
     OleUninitialize();
