@@ -120,6 +120,7 @@ bool FakeProcesses::IsRunning(tray::ProcessId id) {
 tray::ProcessId FakeProcesses::Create(const std::string& commandLine,
                                       const std::string& currentDirectory, int showCommand) {
     created.push_back({commandLine, currentDirectory, showCommand});
+    if (onCreate) onCreate(created.back());
     if (createFails) return 0;
     // The program: a quoted path, or the command line up to its first blank.
     std::string program = commandLine.substr(0, commandLine.find(' '));

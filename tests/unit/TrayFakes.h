@@ -95,6 +95,8 @@ public:
     std::vector<FakeProcess> processes;
     // Runs inside each wait before the usual answer; a non-negative result is the answer.
     std::function<long(FakeProcess&, DWORD milliseconds)> onWait;
+    // Runs inside each Create, after it was recorded and before anything is started.
+    std::function<void(const Created&)> onCreate;
 
     // What was asked.
     int toolhelpCalls = 0;
