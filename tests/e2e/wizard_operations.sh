@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# Marshal's processing operations under Wine, checked with tools that share no code with
+# them (wizard_ops_driver runs the operations and prints the message boxes):
+#   1. Run values (plain with arguments, quoted path with blanks, Mirabilis ICQ, RUNDLL,
+#      REG_EXPAND_SZ) become shortcuts whose fields winedump reads as intended, show
+#      command 5 included;
+#   2. the values are gone from the Run key, and `regedit /s` of REMOVED.REG brings each
+#      one back with its type and data (read with `reg query`);
+#   3. StartUp shortcuts are moved byte for byte, an existing one replaced;
+#   4. faults lose nothing: REMOVED.REG read-only, an unwritable Online StartUp folder, a
+#      StartUp folder that allows no deletion. Read-only for real: the tests run as root,
+#      where Wine's read-only attribute alone does not stop a write, so the file system's
+#      immutable flag is set too (these steps are skipped where chattr cannot set it).
+# Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+set -u
+. "$TW_SOURCE/tests/support/wine-env.sh"
+
+work=$(mktemp -d "$TW_BUILD/wine/e2e-wizardops.XXXXXX")
+tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+tw_wine_env "$work/pfx"
+unset DISPLAY
+tw_start_server
+immutable=()
+cleanup() {
+    local f
+    for f in "${immutable[@]}"; do chattr -i "$f" 2>/dev/null; done
+    tw_stop_server
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+driver="$TW_BIN/wizard_ops_driver.exe"
+[ -f "$driver" ] || { echo "FAIL: no $driver" >&2; exit 1; }
+run_driver() { "$WINE" "$driver" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+c="$work/pfx/drive_c"
+run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+mkdir -p "$c/Apps/Tray" "$c/Program Files/My App" "$c/Apps/ICQ" "$c/Online" "$c/Marshal" "$c/StartUp"
+for f in "Apps/Tray/Tray.exe" "Program Files/My App/app.exe" "Apps/ICQ/Agent.exe" "Apps/ICQ/ICQ.EXE"; do
+    printf 'MZ' >"$c/$f"
+done
+
+reg_add() {  # NAME TYPE DATA
+    "$WINE" reg add "$run" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"
+}
+# The data of a Run value as `reg query` prints it: "TYPE DATA", or nothing when absent.
+reg_get() {
+    "$WINE" reg query "$run" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$1" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
+}
+
+# winedump's report of a link file (it prints each string with its closing NUL).
+dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
+# A string field of the report: "Label : value".
+lnk_field() {  # FILE LABEL
+    dump "$1" | sed -n "s/^$2 : //p" | head -n1
+}
+lnk_startup() { dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
+lnk_localpath() { dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
+
+expect_eq() {  # WHAT EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: expected [$2], got [$3]"; fi
+}
+
+# ---- 1. Run values become shortcuts --------------------------------------------------
+reg_add Tray REG_SZ 'C:\Apps\Tray\Tray.exe -min'
+reg_add 'My App' REG_SZ '"C:\Program Files\My App\app.exe" /tray'
+reg_add 'Mirabilis ICQ' REG_SZ 'C:\Apps\ICQ\Agent.exe'
+reg_add Panel REG_SZ 'rundll32.exe shell32.dll,Control_RunDLL'
+reg_add Expand REG_EXPAND_SZ '%SystemRoot%\notepad.exe /e'
+
+declare -A before
+for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do before[$v]=$(reg_get "$v"); done
+expect_eq "Expand is stored expandable" 'REG_EXPAND_SZ %SystemRoot%\notepad.exe /e' "${before[Expand]}"
+
+out=$(run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Tray 'Tray Agent')
+expect_eq "Tray: messages" $'STEP\nMSGBOX 64 The shortcut was created successfuly.' "$out"
+l="$c/Online/Tray Agent.lnk"
+expect_eq "Tray: show command" 5 "$(lnk_startup "$l")"
+expect_eq "Tray: path" 'C:\Apps\Tray\Tray.exe' "$(lnk_localpath "$l")"
+expect_eq "Tray: working directory" 'C:\Apps\Tray\' "$(lnk_field "$l" 'Working directory')"
+expect_eq "Tray: arguments" '-min' "$(lnk_field "$l" Arguments)"
+expect_eq "Tray: icon" 'C:\Apps\Tray\Tray.exe' "$(lnk_field "$l" 'Icon path')"
+expect_eq "Tray: description" 'Created by Osprey Wizard' "$(lnk_field "$l" Description)"
+
+run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER 'My App' 'My App' >/dev/null
+l="$c/Online/My App.lnk"
+expect_eq "quoted: path" 'C:\Program Files\My App\app.exe' "$(lnk_localpath "$l")"
+expect_eq "quoted: arguments" '/tray' "$(lnk_field "$l" Arguments)"
+expect_eq "quoted: working directory" 'C:\Program Files\My App\' "$(lnk_field "$l" 'Working directory')"
+
+run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER 'Mirabilis ICQ' ICQ >/dev/null
+l="$c/Online/ICQ.lnk"
+expect_eq "ICQ: path" 'C:\Apps\ICQ\ICQ.EXE' "$(lnk_localpath "$l")"
+expect_eq "ICQ: icon" 'C:\Apps\ICQ\ICQ.EXE' "$(lnk_field "$l" 'Icon path')"
+expect_eq "ICQ: working directory" 'C:\Apps\ICQ\' "$(lnk_field "$l" 'Working directory')"
+expect_eq "ICQ: no arguments" '' "$(lnk_field "$l" Arguments)"
+
+run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Panel Panel >/dev/null
+l="$c/Online/Panel.lnk"
+sysdir=$("$WINE" cmd /c echo %SystemRoot%\\system32 </dev/null 2>/dev/null | tr -d '\r')
+expect_eq "RUNDLL: arguments" 'shell32.dll,Control_RunDLL' "$(lnk_field "$l" Arguments)"
+expect_eq "RUNDLL: icon" 'shell32.dll' "$(lnk_field "$l" 'Icon path')"
+expect_eq "RUNDLL: working directory" "$sysdir" "$(lnk_field "$l" 'Working directory')"
+expect_eq "RUNDLL: show command" 5 "$(lnk_startup "$l")"
+
+run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Expand Expand >/dev/null
+l="$c/Online/Expand.lnk"
+windir=$("$WINE" cmd /c echo %SystemRoot% </dev/null 2>/dev/null | tr -d '\r')
+expect_eq "REG_EXPAND_SZ: expanded path" "$windir\\notepad.exe" "$(lnk_localpath "$l")"
+expect_eq "REG_EXPAND_SZ: arguments" '/e' "$(lnk_field "$l" Arguments)"
+
+# ---- 2. the values are gone, and REMOVED.REG brings them back ---------------------------
+for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do
+    expect_eq "$v deleted" '' "$(reg_get "$v")"
+done
+head -c 10 "$c/Marshal/removed.reg" | od -c | head -n1 | grep -q 'R   E   G   E   D   I   T   4  \\r  \\n' ||
+    fail "REMOVED.REG does not begin with REGEDIT4 CR LF"
+[ "$(grep -c '^REGEDIT4' "$c/Marshal/removed.reg")" = 1 ] || fail "REGEDIT4 written more than once"
+"$WINE" regedit /s 'C:\Marshal\removed.reg' </dev/null >/dev/null 2>&1
+for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do
+    expect_eq "$v restored by regedit" "${before[$v]}" "$(reg_get "$v")"
+done
+
+# ---- 3. StartUp shortcuts moved --------------------------------------------------------
+cp "$c/Online/Tray Agent.lnk" "$c/StartUp/Mail.lnk"
+cp "$c/Online/Panel.lnk" "$c/StartUp/Mail.Online.lnk"
+cp "$c/Online/ICQ.lnk" "$c/Online/Mail.lnk"  # an older shortcut of the same name
+cp "$c/StartUp/Mail.lnk" "$work/Mail.lnk.orig"
+cp "$c/StartUp/Mail.Online.lnk" "$work/Mail.Online.lnk.orig"
+out=$(run_driver move 'C:\StartUp\' 'C:\Online\' Mail.lnk Mail.Online.lnk Gone.lnk)
+expect_eq "move: texts" $'STEP\nTEXT |||||||Mail.lnk was moved sucessfully.\nSTEP\nTEXT |||||||Mail.Online.lnk was moved sucessfully.\nSTEP\nTEXT |||||||Couldn\'t move Gone.lnk.' "$out"
+cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "move: replaced byte for byte" || fail "move: Mail.lnk differs"
+cmp -s "$work/Mail.Online.lnk.orig" "$c/Online/Mail.Online.lnk" && pass "move: Mail.Online.lnk byte for byte" ||
+    fail "move: Mail.Online.lnk differs"
+[ ! -e "$c/StartUp/Mail.lnk" ] && [ ! -e "$c/StartUp/Mail.Online.lnk" ] && pass "move: sources gone" ||
+    fail "move: a source is left"
+
+# ---- 4. faults ---------------------------------------------------------------------------
+probe="$work/probe"
+: >"$probe"
+if ! chattr +i "$probe" 2>/dev/null; then
+    echo "SKIP: chattr +i is not available here; the read-only faults were not injected"
+else
+    chattr -i "$probe"
+    make_immutable() { chattr +i "$1" && immutable+=("$1"); }
+
+    # REMOVED.REG read-only: the shortcut is made, the value stays, the user is told.
+    reg_add Keep REG_SZ 'C:\Apps\Tray\Tray.exe /keep'
+    "$WINE" cmd /c attrib +r 'C:\Marshal\removed.reg' </dev/null >/dev/null 2>&1
+    cp "$c/Marshal/removed.reg" "$work/removed.before"
+    make_immutable "$c/Marshal/removed.reg"
+    out=$(run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Keep Keep)
+    expect_eq "read-only REMOVED.REG: messages" \
+        $'STEP\nMSGBOX 48 Non-Critical ERROR: Can\'t save the value to REMOVED.REG. It was left in the registry.\nMSGBOX 64 The shortcut was created successfuly.' "$out"
+    expect_eq "read-only REMOVED.REG: value kept" 'REG_SZ C:\Apps\Tray\Tray.exe /keep' "$(reg_get Keep)"
+    cmp -s "$work/removed.before" "$c/Marshal/removed.reg" && pass "read-only REMOVED.REG: file unchanged" ||
+        fail "read-only REMOVED.REG changed"
+    [ -f "$c/Online/Keep.lnk" ] && pass "read-only REMOVED.REG: shortcut made" || fail "no Keep.lnk"
+
+    # Online StartUp folder unwritable: no shortcut, value and REMOVED.REG untouched.
+    mkdir -p "$c/Locked"
+    make_immutable "$c/Locked"
+    reg_add Stay REG_SZ 'C:\Apps\Tray\Tray.exe /stay'
+    out=$(run_driver regshortcut 'C:\Locked\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Stay Stay)
+    expect_eq "unwritable Online folder: messages" \
+        $'STEP\nMSGBOX 48 Non-Critical ERROR: Failed to create the shortcut.' "$out"
+    expect_eq "unwritable Online folder: value kept" 'REG_SZ C:\Apps\Tray\Tray.exe /stay' "$(reg_get Stay)"
+    cmp -s "$work/removed.before" "$c/Marshal/removed.reg" && pass "unwritable Online folder: REMOVED.REG unchanged" ||
+        fail "REMOVED.REG changed"
+
+    # Moving into the unwritable folder: the source stays.
+    cp "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk"
+    out=$(run_driver move 'C:\StartUp\' 'C:\Locked\' Mail.lnk)
+    expect_eq "move into unwritable folder: text" $'STEP\nTEXT |||||||Couldn\'t move Mail.lnk.' "$out"
+    cmp -s "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk" && pass "move into unwritable folder: source kept" ||
+        fail "source lost"
+
+    # A StartUp folder that allows no deletion: the copy arrives, the source stays.
+    rm -f "$c/Online/Mail.lnk"
+    make_immutable "$c/StartUp"
+    out=$(run_driver move 'C:\StartUp\' 'C:\Online\' Mail.lnk)
+    expect_eq "undeletable source: text" $'STEP\nTEXT |||||||Couldn\'t move Mail.lnk.' "$out"
+    cmp -s "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk" && pass "undeletable source: source kept" || fail "source lost"
+    cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "undeletable source: copy whole" || fail "copy differs"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "all checks passed"
