@@ -54,6 +54,7 @@ const LineCase kLines[] = {
     {"C:\\My.Apps\\x.exe /open c:\\doc.txt", "C:\\My.Apps\\x.exe", "C:\\My.Apps\\x.exe",
      "/open c:\\doc.txt", "C:\\My.Apps\\"},
     {"C:\\Ver 2.0\\x.exe", "C:\\Ver 2.0\\x.exe", "C:\\Ver 2.0\\x.exe", "", "C:\\Ver 2.0\\"},
+    {"C:\\v.1\\a b.exe -x", "C:\\v.1\\a b.exe", "C:\\v.1\\a b.exe", "-x", "C:\\v.1\\"},
     // Blanks inside an unquoted path.
     {"C:\\Program Files\\App\\app.exe -min", "C:\\Program Files\\App\\app.exe",
      "C:\\Program Files\\App\\app.exe", "-min", "C:\\Program Files\\App\\"},
