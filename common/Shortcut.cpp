@@ -9,29 +9,12 @@
 #include <cstring>
 #include <vector>
 
+#include "Com.h"
 #include "Handles.h"
 #include "Strings.h"
 
 namespace tw {
 namespace {
-
-// Releases a COM interface pointer on scope exit.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (m_p) m_p->Release();
-    }
-    T* operator->() const { return m_p; }
-    T** Out() { return &m_p; }
-    void** OutVoid() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
 
 // Each string comes back in a buffer of this capacity.
 constexpr int kFieldCapacity = 255;
@@ -72,15 +55,6 @@ bool ReadShowCommand(const std::string& linkFile, int& showCmd) {
     return true;
 }
 
-std::wstring Widen(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
 // A fresh buffer for one field. NUL-filled rather than blank-filled, so a field that a
 // call leaves untouched (GetPath of a link to a non-file item) reads as empty.
 std::vector<char> FieldBuffer() { return std::vector<char>(kFieldCapacity + 1, '\0'); }
@@ -97,10 +71,10 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
 
     ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.OutVoid())))
+                                link.Out())))
         return false;
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return false;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
     if (FAILED(file->Load(Widen(linkFile).c_str(), STGM_READ))) return false;
 
     std::vector<char> pathBuffer = FieldBuffer();

@@ -1,5 +1,7 @@
-// TrimNull and StripExtension.
+// TrimNull, StripExtension and Widen.
 #include "Strings.h"
+
+#include <windows.h>
 
 namespace tw {
 
@@ -15,6 +17,15 @@ std::string StripExtension(const std::string& text) {
         if (text[i] == '.') return text.substr(0, i);
     }
     return text;
+}
+
+std::wstring Widen(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
 }
 
 }  // namespace tw

@@ -13,4 +13,7 @@ std::string TrimNull(const std::string& text);
 // "My.Mail.lnk" gives "My.Mail", ".lnk" gives "", "C:\My.Dir\File" stays as it is.
 std::string StripExtension(const std::string& text);
 
+// The text in the ANSI code page as a wide string (for COM calls that take file names).
+std::wstring Widen(const std::string& text);
+
 }  // namespace tw

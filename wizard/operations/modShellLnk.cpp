@@ -8,10 +8,12 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "Com.h"
 #include "ListView.h"
 #include "Prompt.h"
 #include "Resources.h"
 #include "Shortcut.h"
+#include "Strings.h"
 #include "modRegStuff.h"
 #include "resource.h"
 
@@ -29,33 +31,6 @@ const char* const kIcqProgram = "ICQ.EXE";
 // Shown when REMOVED.REG could not take a value: the value is then not deleted.
 const char* const kExportFailedMessage =
     "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
-
-// Releases a COM interface on scope exit.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (m_p) m_p->Release();
-    }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    void** Out() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
-
-std::wstring Widen(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
 
 // Shortcut fields for one Run value.
 struct LinkFields {
@@ -111,11 +86,11 @@ bool CreateShortcut(const std::string& linkFile, const std::string& path,
                     const std::string& workingDirectory, const std::string& arguments,
                     const std::string& iconFile, int iconIndex, int showCmd) {
     if (linkFile.empty() || path.empty()) return false;
-    ComRef<IShellLinkA> link;
+    ComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.Out())))
         return false;
-    ComRef<IPersistFile> file;
+    ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
     if (FAILED(link->SetPath(path.c_str()))) return false;
     if (!workingDirectory.empty() && FAILED(link->SetWorkingDirectory(workingDirectory.c_str())))
