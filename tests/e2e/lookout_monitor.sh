@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Lookout.exe's monitor for real: Wine, Xvfb and a private network namespace whose default
+# route is the connection. The Online StartUp folder holds shortcuts to copies of idle_app:
+#   Alpha, Beta (already running before Lookout starts), Spaced (its folder name has a
+#   blank; a planted C:\twe2e\My.exe must not run instead), Stubborn One and Stubborn Two
+#   (both ignore WM_CLOSE).
+#   1. route added: within one tick (2 s) plus slack every helper runs, Beta only once;
+#   2. route removed: Alpha, Beta and Spaced close on the close request; after 20 s the
+#      not-responding prompt appears under each stubborn helper's window title; No kills
+#      Stubborn One, Cancel leaves Stubborn Two running.
+# TW_SCREENSHOTS=DIR keeps a screenshot of the first prompt there. Needs root (ip netns),
+# TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+set -u
+. "$TW_SOURCE/tests/support/wine-env.sh"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ "$(id -u)" = 0 ] || fail "needs root for ip netns"
+command -v xdotool >/dev/null || fail "needs xdotool"
+
+ns="tw-e2e-$$"
+octet=$(( $$ % 200 + 20 ))
+veth_in="twi$$"
+veth_out="two$$"
+work=$(mktemp -d "$TW_BUILD/wine/e2e-monitor.XXXXXX")
+pids=()
+
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    if ip netns list 2>/dev/null | grep -qw "$ns"; then
+        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -k >/dev/null 2>&1
+        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -w >/dev/null 2>&1
+        ip netns del "$ns" 2>/dev/null
+    fi
+    tw_stop_xvfb
+    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+tw_make_template "$TW_BUILD/wine/template" || fail "no template prefix"
+tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+tw_wine_env "$work/pfx"
+tw_start_xvfb
+
+ip netns add "$ns" || fail "cannot create namespace $ns"
+ip -n "$ns" link set lo up
+ip -n "$ns" link add "$veth_in" type veth peer name "$veth_out"
+ip -n "$ns" addr add "10.231.$octet.2/24" dev "$veth_in"
+ip -n "$ns" link set "$veth_in" up
+ip -n "$ns" link set "$veth_out" up
+online() { ip -n "$ns" route add default via "10.231.$octet.1" dev "$veth_in"; }
+offline() { ip -n "$ns" route del default; }
+
+# Everything Wine runs inside the namespace, the wineserver first.
+in_ns() {
+    ip netns exec "$ns" env WINEPREFIX="$WINEPREFIX" WINEARCH="$WINEARCH" WINEDEBUG="$WINEDEBUG" \
+        WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="$DISPLAY" "$@"
+}
+in_ns wineserver -p </dev/null >/dev/null 2>&1
+in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+
+now() { date +%s.%N; }
+since() { echo "$(now) - $1" | bc; }
+# Running processes as "id<TAB>path", paths in lower case.
+processes() { in_ns "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }
+# (awk -v would read the backslashes of a path as escapes: the path goes in through ENVIRON.)
+count() { processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
+windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
+
+# The helpers, inside the prefix.
+drive_c="$WINEPREFIX/drive_c"
+mkdir -p "$drive_c/twe2e/alpha" "$drive_c/twe2e/beta" "$drive_c/twe2e/stubborn" "$drive_c/twe2e/My Apps"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/alpha/alpha.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/beta/beta.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/stubborn/stubborn1.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/stubborn/stubborn2.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/My Apps/spaced.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twe2e/My.exe"
+alpha='C:\twe2e\alpha\alpha.exe'
+beta='C:\twe2e\beta\beta.exe'
+stubborn1='C:\twe2e\stubborn\stubborn1.exe'
+stubborn2='C:\twe2e\stubborn\stubborn2.exe'
+spaced='C:\twe2e\My Apps\spaced.exe'
+planted='C:\twe2e\My.exe'
+
+appdata=$(in_ns "$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+[ -n "$appdata" ] || fail "no APPDATA"
+folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+in_ns "$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
+link() { in_ns "$WINE" "$TW_BIN/make_link.exe" "$folder\\$1" "$2" "$3" </dev/null >/dev/null 2>&1 || fail "cannot write $1"; }
+link Alpha.lnk "$alpha" '"Alpha Window"'
+link Beta.lnk "$beta" '"Beta Window"'
+link "Stubborn One.lnk" "$stubborn1" '--ignore-close "Stubborn One"'
+link "Stubborn Two.lnk" "$stubborn2" '--ignore-close "Stubborn Two"'
+link Spaced.lnk "$spaced" '"Spaced Window"'
+
+echo "0. offline; Beta already runs; Lookout starts"
+in_ns "$WINE" "$beta" "Beta Window" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+for i in $(seq 1 100); do [ -n "$(windows_named 'Beta Window')" ] && break; sleep 0.1; done
+[ "$(count "$beta")" -eq 1 ] || fail "Beta did not start"
+in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
+lookout=$!
+pids+=("$lookout")
+for i in $(seq 1 150); do [ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] && break; sleep 0.1; done
+[ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] || fail "no tray icon within 15 s"
+sleep 2.5  # one tick at least
+kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
+for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
+    [ "$(count "$exe")" -eq 0 ] || fail "$exe was started while offline"
+done
+
+echo "1. route added: the helpers start"
+start=$(now)
+online || fail "cannot add the route"
+launched=
+for i in $(seq 1 100); do
+    list=$(processes)
+    all=1
+    for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
+        lower=$(echo "$exe" | tr 'A-Z' 'a-z')
+        echo "$list" | P="$lower" awk -F'\t' '$2 == ENVIRON["P"] {found=1} END {exit !found}' || all=0
+    done
+    if [ "$all" = 1 ]; then launched=$(since "$start"); break; fi
+    sleep 0.1
+done
+[ -n "$launched" ] || fail "the helpers did not all start within 10 s"
+echo "   all running $launched s after the route was added"
+(( $(echo "$launched <= 4.0" | bc) )) || fail "launch took $launched s (one tick is 2 s)"
+[ "$(count "$beta")" -eq 1 ] || fail "Beta runs $(count "$beta") times: it was not adopted"
+[ "$(count "$planted")" -eq 0 ] || fail "the planted first-word program ran"
+[ "$(count "$spaced")" -eq 1 ] || fail "the program in 'My Apps' did not run once"
+sleep 1
+for name in "Alpha Window" "Spaced Window" "Stubborn One" "Stubborn Two"; do
+    [ -n "$(windows_named "$name")" ] || fail "no window '$name'"
+done
+app_one=$(windows_named "Stubborn One")
+app_two=$(windows_named "Stubborn Two")
+sleep 2.5  # a tick with everything running: nothing more is started
+[ "$(count "$alpha")" -eq 1 ] || fail "Alpha was started twice"
+
+# Answers the message box $1 with the key $2; when the box is still there, clicks the
+# button at $3 of its width instead (keys reach an unmanaged window only with the focus).
+answer() {
+    xdotool windowfocus "$1" 2>/dev/null; sleep 0.2
+    xdotool key "$2" 2>/dev/null
+    for i in $(seq 1 20); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.1; done
+    echo "   the key did not reach the box; clicking"
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove "$(echo "$X + $WIDTH * $3 / 1" | bc)" $(( Y + HEIGHT - 21 )) sleep 0.2 click 1
+}
+
+echo "2. route removed: the helpers close; the stubborn ones are asked about"
+start=$(now)
+offline || fail "cannot remove the route"
+answered_one= answered_two=
+while (( $(echo "$(since "$start") < 90" | bc) )); do
+    for wid in $(windows_named "Stubborn One"); do
+        [ "$wid" = "$app_one" ] && continue
+        [ -n "$answered_one" ] && continue
+        answered_one=$(since "$start")
+        echo "   prompt 'Stubborn One' after $answered_one s: answering No"
+        sleep 0.5
+        if [ -n "${TW_SCREENSHOTS:-}" ]; then
+            mkdir -p "$TW_SCREENSHOTS"
+            import -window root "$TW_SCREENSHOTS/lookout-not-responding.png" 2>/dev/null
+        fi
+        answer "$wid" n 0.5
+    done
+    for wid in $(windows_named "Stubborn Two"); do
+        [ "$wid" = "$app_two" ] && continue
+        [ -n "$answered_two" ] && continue
+        answered_two=$(since "$start")
+        echo "   prompt 'Stubborn Two' after $answered_two s: answering Cancel"
+        sleep 0.5
+        answer "$wid" Escape 0.79
+    done
+    [ -n "$answered_one" ] && [ -n "$answered_two" ] && break
+    sleep 0.1
+done
+[ -n "$answered_one" ] || fail "no prompt for Stubborn One"
+[ -n "$answered_two" ] || fail "no prompt for Stubborn Two"
+first=$answered_one
+(( $(echo "$answered_two < $first" | bc) )) && first=$answered_two
+(( $(echo "$first >= 20" | bc) )) || fail "the first prompt came after $first s, before the 20-second wait"
+# The batch ends after the second answer; give the processes a moment to go.
+for i in $(seq 1 100); do
+    [ "$(count "$stubborn1")" -eq 0 ] && [ "$(count "$alpha")" -eq 0 ] && break
+    sleep 0.1
+done
+for exe in "$alpha" "$beta" "$spaced"; do
+    [ "$(count "$exe")" -eq 0 ] || fail "$exe still runs after the close request"
+done
+[ "$(count "$stubborn1")" -eq 0 ] || fail "Stubborn One still runs after No"
+[ "$(count "$stubborn2")" -eq 1 ] || fail "Stubborn Two did not stay after Cancel"
+for wid in $(windows_named "Stubborn One") $(windows_named "Stubborn Two"); do
+    [ "$wid" = "$app_two" ] || fail "a prompt is still shown"
+done
+kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
+echo "PASS"
