@@ -18,7 +18,7 @@ tw_wine_env() {  # tw_wine_env PREFIX
 # unmanaged X11 windows (closing a managed window costs ~2 s).
 tw_make_template() {  # tw_make_template DIR
     local dir=$1
-    [ -f "$dir/.tw-ready" ] && return 0
+    if [ -f "$dir/.tw-ready" ]; then tw_add_marlett "$dir"; return 0; fi
     rm -rf "$dir"; mkdir -p "$(dirname "$dir")"
     (
         tw_wine_env "$dir"
@@ -31,7 +31,20 @@ tw_make_template() {  # tw_make_template DIR
         wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
         true
     ) || return 1
+    tw_add_marlett "$dir"
     touch "$dir/.tw-ready"
+}
+
+# Wine draws the title-bar buttons and check marks with its Marlett font, but Debian's build
+# does not find the copy in its data folder: without one in the prefix's Fonts folder the
+# close box shows as an "r". Copies it there (once; templates made before this get it too).
+tw_add_marlett() {  # tw_add_marlett PREFIX
+    local fonts="$1/drive_c/windows/Fonts" font
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    for font in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+        if [ -f "$font" ]; then mkdir -p "$fonts" && cp "$font" "$fonts/"; return 0; fi
+    done
+    return 0
 }
 
 # Copies the template into a fresh prefix and starts its wineserver detached from our
