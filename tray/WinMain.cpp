@@ -7,6 +7,7 @@
 #include "Form.h"
 #include "monitor/frmDialOsprey.h"
 #include "startup/Main.h"
+#include "ui/TrayUi.h"
 #include "Prompt.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -16,6 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     tw::tray::SetTrayWindowLoader(&tw::tray::LoadTrayWindow);
+    // The tray menu, the mouse handling and the application window.
+    tw::tray::InstallTrayUserInterface();
     tw::tray::Main();
     tw::RunMessageLoop();
     OleUninitialize();

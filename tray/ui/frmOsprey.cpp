@@ -1,0 +1,251 @@
+// frmOsprey: the application window and the options window.
+#include "frmOsprey.h"
+
+#include <cstdlib>
+
+#include "Prompt.h"
+#include "Resources.h"
+#include "Shortcut.h"
+#include "TrayUi.h"
+#include "apps/Apps.h"
+#include "apps/Close.h"
+#include "apps/Launch.h"
+#include "apps/ProcessDiscovery.h"
+#include "monitor/frmDialOsprey.h"
+#include "monitor/modGeneral.h"
+#include "resource.h"
+#include "startup/RegSet.h"
+
+namespace tw::tray {
+namespace {
+
+// Twips, 15 to the pixel at 96 dpi.
+constexpr int kClientWidth = 5535;
+constexpr int kClientHeight = 3375;
+constexpr int kButtonGap = 30;
+constexpr int kWindowIconSize = 32;
+// Both list columns equally wide, together just inside the list's client area.
+constexpr int kColumnWidth = 2580;
+
+const char kKeyPrefix[] = "key-";
+const char kStartUpFolderTip[] = "This is the folder were the Online StartUp shortcuts are located. ";
+
+FormStyle OspreyStyle() {
+    FormStyle style;
+    style.clientWidth = kClientWidth;
+    style.clientHeight = kClientHeight;
+    return style;
+}
+
+std::string KeyOf(size_t index) { return kKeyPrefix + std::to_string(index); }
+
+}  // namespace
+
+frmOsprey::frmOsprey() : Form(OspreyStyle()) {}
+
+bool frmOsprey::IsKillMode(const std::string& mode) { return mode.compare(0, 4, "Kill") == 0; }
+
+bool frmOsprey::IsOptionsMode(const std::string& mode) { return mode == kOptionsMode; }
+
+int frmOsprey::ModeIconId(const std::string& mode) {
+    if (IsKillMode(mode)) return IDI_KILL_MODE;
+    if (IsOptionsMode(mode)) return IDI_OPTIONS_MODE;
+    return IDI_LAUNCH_MODE;
+}
+
+void frmOsprey::CreateControls() {
+    lvwApps.Create(*this, {120, 120, 5295, 2295});
+    lvwApps.AddColumn("Application", kColumnWidth);
+    lvwApps.AddColumn("Path & Filename", kColumnWidth);
+    lvwApps.OnCheckChanged = [this](int) { lvwApps_ItemCheck(); };
+
+    frmOptions.Create(*this, "General", {120, 120, 5295, 2655});
+    chkSmallIcons.Create(*this, "Show &small icons in menu", {240, 360, 2175, 255}, &frmOptions);
+    chkSmallIcons.SetToolTip("Reduces the size of the menu.");
+    chkSmallIcons.OnClick = [this] { chkSmallIcons_Click(); };
+    chkEnableState.Create(*this, "&Remember enable state at close", {240, 840, 2655, 255}, &frmOptions);
+    chkEnableState.SetToolTip("Osprey will start in the same enable state as it was last closed in.");
+    chkEnableState.OnClick = [this] { chkEnableState_Click(); };
+    chkAskFirst.Create(*this, "&Ask before manipulating apps", {240, 1320, 2775, 255}, &frmOptions);
+    chkAskFirst.SetToolTip("Prompt the user before launching or killing any apps.");
+    chkAskFirst.OnClick = [this] { chkAskFirst_Click(); };
+    lblStartupCaption.Create(*this, "&Online StartUp Folder:", {240, 1920, 1560, 195}, false, &frmOptions);
+    lblStartupCaption.SetToolTip(kStartUpFolderTip);
+    lblStartUpFolder.Create(*this, std::string(), {240, 2160, 4815, 255}, false, &frmOptions);
+    lblStartUpFolder.SetToolTip(kStartUpFolderTip);
+    frmOptions.SetVisible(false);
+
+    cmdOk.Create(*this, "&Ok", {4200, 2520, 1215, 345});
+    cmdOk.SetDefault(true);
+    cmdOk.SetBold(true);
+    cmdOk.SetEnabled(false);
+    cmdOk.OnClick = [this] { cmdOk_Click(); };
+    cmdCancel.Create(*this, "&Cancel", {4200, 2880, 1215, 345});
+    cmdCancel.SetCancel(true);
+    cmdCancel.OnClick = [this] { cmdCancel_Click(); };
+    // No action of its own: shown in Options mode, never enabled.
+    cmdApply.Create(*this, "&Apply", {2880, 2520, 1215, 345});
+    cmdApply.SetEnabled(false);
+    cmdApply.SetVisible(false);
+}
+
+void frmOsprey::Form_Load() {
+    CentreOnScreen();
+    if (!SetTopmost(Hwnd(), true)) MsgBox("Non-Critical ERROR: Couldn't make window topmost.", MB_OK);
+    const std::string mode = AppWindowMode;
+    SetCaption(mode);
+    SetIcon(IconToPicture(LoadResIcon(static_cast<UINT>(ModeIconId(mode)), kWindowIconSize)));
+
+    if (IsOptionsMode(mode)) {
+        lvwApps.SetVisible(false);
+        frmOptions.Move(120, 120);
+        frmOptions.SetVisible(true);
+        // One row ending where Cancel stood, 30 twips apart: Ok, Cancel, Apply.
+        cmdApply.Move(cmdCancel.Left(), cmdCancel.Top());
+        cmdCancel.Move(cmdApply.Left() - (cmdApply.Width() + kButtonGap), cmdApply.Top());
+        cmdOk.Move(cmdCancel.Left() - (cmdOk.Width() + kButtonGap), cmdCancel.Top());
+        cmdApply.SetVisible(true);
+        cmdOk.SetEnabled(true);
+        // The folder this program reads its shortcuts from.
+        lblStartUpFolder.SetCaption(OnlineStartupFolder());
+        chkEnableState.SetValue(EnableState ? 1 : 0);
+        chkSmallIcons.SetValue(SmallIcons ? 1 : 0);
+        chkAskFirst.SetValue(AskFirst ? 1 : 0);
+    }
+
+    // Every application's icon, whatever the mode.
+    imlSmallIcons.Clear();
+    for (size_t index = 0; index < Apps.size(); ++index) imlSmallIcons.Add(Apps[index].Icon, KeyOf(index));
+    lvwApps.ClearRows();
+    lvwApps.SetSmallIcons(&imlSmallIcons);
+
+    if (AutoPrompt) cmdOk.SetEnabled(true);
+
+    // The list shows the processes as they are now: an application started by other means
+    // since the last tick is found again by its path.
+    if (mode == kLaunchAppsMode) {
+        for (size_t index = 0; index < Apps.size(); ++index) {
+            AppInfo& app = Apps[index];
+            if (IsProcessRunning(app.ProcessID)) continue;
+            app.ProcessID = FindRunningApp(app.Path);
+            if (!IsProcessRunning(app.ProcessID)) AddEntry(index, AutoPrompt);
+        }
+    } else if (mode == kKillAppsMode) {
+        for (size_t index = 0; index < Apps.size(); ++index) {
+            AppInfo& app = Apps[index];
+            if (!IsProcessRunning(app.ProcessID)) {
+                app.ProcessID = FindRunningApp(app.Path);
+                if (!IsProcessRunning(app.ProcessID)) continue;
+            }
+            AddEntry(index, AutoPrompt);
+        }
+    }
+}
+
+void frmOsprey::AddEntry(size_t index, bool checked) {
+    const AppInfo& app = Apps[index];
+    const std::string key = KeyOf(index);
+    const int row = lvwApps.AddRow(key, DisplayName(app), imlSmallIcons.IndexOfKey(key));
+    lvwApps.SetSubItem(row, 1, app.Path + app.Arguments);
+    lvwApps.SetChecked(row, checked);
+}
+
+long frmOsprey::IndexOfRow(int row) const {
+    const std::string& key = lvwApps.RowKey(row);
+    if (key.compare(0, sizeof(kKeyPrefix) - 1, kKeyPrefix) != 0) return -1;
+    char* end = nullptr;
+    const long index = std::strtol(key.c_str() + sizeof(kKeyPrefix) - 1, &end, 10);
+    if (!end || *end || index < 0 || static_cast<size_t>(index) >= Apps.size()) return -1;
+    return index;
+}
+
+void frmOsprey::lvwApps_ItemCheck() {
+    bool anyChecked = false;
+    for (int row = 1; row <= lvwApps.RowCount() && !anyChecked; ++row) anyChecked = lvwApps.Checked(row);
+    cmdOk.SetEnabled(anyChecked);
+}
+
+void frmOsprey::chkSmallIcons_Click() { SmallIcons = chkSmallIcons.Value() == 1; }
+void frmOsprey::chkEnableState_Click() { EnableState = chkEnableState.Value() == 1; }
+void frmOsprey::chkAskFirst_Click() { AskFirst = chkAskFirst.Value() == 1; }
+
+void frmOsprey::cmdOk_Click() {
+    Hide();
+    const std::string mode = Caption();
+    frmDialOsprey& tray = TrayWindow();
+    const bool timerWasRunning = tray.tmrCheckConnection.Enabled();
+    if (timerWasRunning) tray.tmrCheckConnection.SetEnabled(false);
+    // The tray window is the progress display, shown without taking the activation.
+    if (tray.Hwnd()) {
+        ShowWindow(tray.Hwnd(), SW_SHOWNOACTIVATE);
+        UpdateWindow(tray.Hwnd());
+    }
+
+    if (IsKillMode(mode)) {
+        for (int row = 1; row <= lvwApps.RowCount(); ++row) {
+            const long index = IndexOfRow(row);
+            if (!lvwApps.Checked(row) || index < 0) continue;
+            AppInfo& app = Apps[static_cast<size_t>(index)];
+            tray.imgTrayIcon.SetPicture(app.Icon);
+            tray.lblStatus.SetCaption("Now Killing: " + DisplayName(app));
+            app.ProcessID = CloseApp(app.ProcessID);
+        }
+    } else if (IsOptionsMode(mode)) {
+        tray.tmrCheckConnection.SetEnabled(timerWasRunning);
+        TrayUserInterface().Menu().DimMenu(true);
+        SaveOptions();
+    } else {
+        for (int row = 1; row <= lvwApps.RowCount(); ++row) {
+            const long index = IndexOfRow(row);
+            if (!lvwApps.Checked(row) || index < 0) continue;
+            AppInfo& app = Apps[static_cast<size_t>(index)];
+            tray.imgTrayIcon.SetPicture(app.Icon);
+            tray.lblStatus.SetCaption("Now Running: " + DisplayName(app));
+            // As the launch batch does: quoted path, the shortcut's folder and show command.
+            app.ProcessID = LaunchApp(app);
+        }
+    }
+
+    if (timerWasRunning)
+        tray.tmrCheckConnection.SetEnabled(true);
+    else
+        tray.tmrCheckConnection_Timer();  // the status follows the changes at once
+    tray.Hide();
+    Unload();
+}
+
+void frmOsprey::cmdCancel_Click() {
+    // Undoes the option clicks: nothing was saved yet.
+    if (Caption() == kOptionsMode) LoadOptions();
+    Unload();
+}
+
+void frmOsprey::Form_Unload() {
+    AutoPrompt = false;
+    if (!SetTopmost(Hwnd(), false)) MsgBox("Non-Critical ERROR: Couldn't reset window to non-topmost.", MB_OK);
+}
+
+FormSlot<frmOsprey>& OspreyWindow() {
+    static FormSlot<frmOsprey> slot;
+    return slot;
+}
+
+namespace {
+
+class OspreyAppWindow final : public IAppWindow {
+public:
+    void ShowModal() override { OspreyWindow()().ShowModal(); }
+    void Unload() override {
+        if (frmOsprey* window = OspreyWindow().Existing()) window->Unload();
+    }
+    bool IsOpen() override { return OspreyWindow().IsLoaded(); }
+};
+
+}  // namespace
+
+IAppWindow& ApplicationWindow() {
+    static OspreyAppWindow window;
+    return window;
+}
+
+}  // namespace tw::tray
