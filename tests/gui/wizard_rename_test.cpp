@@ -70,8 +70,20 @@ TEST_F(RenameTest, CaptionControlsAndPositions) {
     EXPECT_EQ("OK", dialog->cmdOK.Text());
     EXPECT_EQ("", dialog->Text1.Text());
     {
+        // At its place, as wide and high as its text (no line of it wrapped away).
         SCOPED_TRACE("Label1");
-        ExpectAt(dialog->Label1.Hwnd(), 145, 220, 810, 195);
+        RECT label = ClientRectOf(dialog->Label1.Hwnd());
+        EXPECT_EQ(TwipsToPixelsX(145), label.left);
+        EXPECT_EQ(TwipsToPixelsY(220), label.top);
+        HDC dc = GetDC(dialog->Label1.Hwnd());
+        HGDIOBJ old = SelectObject(dc, dialog->Font());
+        SIZE text{};
+        GetTextExtentPoint32A(dc, "New name:", 9, &text);
+        SelectObject(dc, old);
+        ReleaseDC(dialog->Label1.Hwnd(), dc);
+        EXPECT_GE(label.right - label.left, text.cx);
+        EXPECT_LT(label.bottom - label.top, 2 * text.cy);
+        EXPECT_LT(label.right, ClientRectOf(dialog->Text1.Hwnd()).left);
     }
     {
         SCOPED_TRACE("Text1");
@@ -213,6 +225,7 @@ TEST_F(RenameTest, ShownModallyOverItsOwnerUntilOkAcceptsTheName) {
     EXPECT_TRUE(textFocusedAndSelected);
     EXPECT_FALSE(modal.Visible());
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd())) << "the owner is enabled again";
+    EXPECT_EQ(owner.Hwnd(), GetActiveWindow()) << "and active again";
     EXPECT_EQ("Pager 2", modal.Text1.Text());
     EXPECT_EQ(1u, prompter.shown.size());
     modal.Unload();

@@ -26,8 +26,9 @@ FormSlot<frmRename>& RenameDialog() {
 
 void frmRename::CreateControls() {
     // The label comes right before the text box: a static control's access key moves the
-    // focus to the next control in the tab order (IsDialogMessage).
-    Label1.Create(*this, "&New name:", {145, 220, 810, 195});
+    // focus to the next control in the tab order (IsDialogMessage). It takes the size of its
+    // text: at 810 twips the system's dialog font would wrap "name:" out of sight.
+    Label1.Create(*this, "&New name:", {145, 220, 810, 195}, true);
     Text1.Create(*this, std::string(), {1245, 145, 3685, 345});
     cmdOK.Create(*this, "OK", {3840, 800, 1095, 345});
     cmdOK.SetDefault(true);
@@ -51,6 +52,9 @@ void frmRename::cmdOK_Click() {
         modShellLnk::ShowInvalidNameMessage();
         return;
     }
+    // The owner is enabled before the dialog goes, so that the activation passes back to it
+    // (hidden while its owner is still disabled, the dialog would leave no window active).
+    if (HWND owner = GetWindow(Hwnd(), GW_OWNER)) EnableWindow(owner, TRUE);
     Hide();
 }
 
