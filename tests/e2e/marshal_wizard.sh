@@ -1,0 +1,310 @@
+#!/usr/bin/env bash
+# Marshal.exe from end to end under Wine and Xvfb, then Lookout.exe launching what it made.
+#   0. A private prefix: the StartUp folder holds Mail.lnk, News.lnk and OSPREY.LNK (shortcuts
+#      to copies of idle_app); the current user's Run key holds Pager and Clock, the machine's
+#      Sync (a quoted program path with blanks). Marshal.exe runs from C:\Osprey.
+#   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's check box
+#      clicked, News selected and checked with Space; Enter; Pager's check box clicked, Sync
+#      renamed in place to "Sync/Tool" and checked with Space; Esc; the invalid-name message
+#      answered; "Sync Tool" typed into the rename dialog; Enter; Finish clicked; both
+#      success messages answered; Alt+X.
+#   2. Mail.lnk and News.lnk are in the Online StartUp folder byte for byte and gone from
+#      StartUp (OSPREY.LNK stays); Pager.lnk and "Sync Tool.lnk" hold the right fields (read
+#      with winedump); REMOVED.REG holds exactly the expected lines; Pager and Sync are gone
+#      from the registry, Clock is not; `regedit /s REMOVED.REG` brings them back.
+#   3. Lookout.exe, started in a network namespace whose default route is up, launches the
+#      four shortcuts the wizard put in the Online StartUp folder.
+# TW_SCREENSHOTS=DIR keeps a screenshot of every page and of the rename dialog there
+# (marshal-page0.png ... marshal-page4.png, marshal-page4-done.png, marshal-rename.png).
+# Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+set -u
+. "$TW_SOURCE/tests/support/wine-env.sh"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ "$(id -u)" = 0 ] || fail "needs root for ip netns"
+command -v xdotool >/dev/null || fail "needs xdotool"
+command -v winedump >/dev/null || fail "needs winedump"
+
+ns="tw-mw-$$"
+octet=$(( $$ % 200 + 20 ))
+veth_in="tmi$$"
+veth_out="tmo$$"
+work=$(mktemp -d "$TW_BUILD/wine/e2e-marshal.XXXXXX")
+pids=()
+
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    if ip netns list 2>/dev/null | grep -qw "$ns"; then
+        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -k >/dev/null 2>&1
+        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -w >/dev/null 2>&1
+        ip netns del "$ns" 2>/dev/null
+    fi
+    tw_stop_xvfb
+    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+tw_make_template "$TW_BUILD/wine/template" || fail "no template prefix"
+tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+tw_wine_env "$work/pfx"
+tw_start_xvfb
+
+# The whole run happens in the namespace (the wineserver first); its route stays down until
+# Lookout's turn.
+ip netns add "$ns" || fail "cannot create namespace $ns"
+ip -n "$ns" link set lo up
+ip -n "$ns" link add "$veth_in" type veth peer name "$veth_out"
+ip -n "$ns" addr add "10.232.$octet.2/24" dev "$veth_in"
+ip -n "$ns" link set "$veth_in" up
+ip -n "$ns" link set "$veth_out" up
+in_ns() {
+    ip netns exec "$ns" env WINEPREFIX="$WINEPREFIX" WINEARCH="$WINEARCH" WINEDEBUG="$WINEDEBUG" \
+        WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="$DISPLAY" "$@"
+}
+in_ns wineserver -p </dev/null >/dev/null 2>&1
+in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+
+# ---- 0. The prefix ------------------------------------------------------------------------
+c="$WINEPREFIX/drive_c"
+mkdir -p "$c/Apps" "$c/Program Files/Sync Tool" "$c/Osprey"
+cp "$TW_BIN/idle_app.exe" "$c/Apps/idle_app.exe"
+cp "$TW_BIN/idle_app.exe" "$c/Program Files/Sync Tool/sync.exe"
+cp "$TW_BIN/Marshal.exe" "$c/Osprey/Marshal.exe"
+
+appdata=$(in_ns "$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+[ -n "$appdata" ] || fail "no APPDATA"
+programs_win="$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
+programs=$(in_ns "$WINE" winepath -u "$programs_win" </dev/null 2>/dev/null | tr -d '\r')
+[ -n "$programs" ] || fail "no Unix path for $programs_win"
+startup="$programs/StartUp"
+online="$programs/Online Startup"
+mkdir -p "$startup"
+[ ! -e "$online" ] || fail "the Online StartUp folder exists already"
+
+link() {  # NAME TITLE: a shortcut in StartUp to idle_app with a window title
+    in_ns "$WINE" "$TW_BIN/make_link.exe" "$programs_win\\StartUp\\$1" 'C:\Apps\idle_app.exe' "$2" \
+        </dev/null >/dev/null 2>&1 || fail "cannot write $1"
+}
+link Mail.lnk MailApp
+link News.lnk NewsApp
+link OSPREY.LNK OspreyApp
+for f in Mail.lnk News.lnk OSPREY.LNK; do
+    [ -f "$startup/$f" ] || fail "no $f in StartUp"
+    cp "$startup/$f" "$work/$f.orig"
+done
+
+run='Software\Microsoft\Windows\CurrentVersion\Run'
+reg_add() {  # HIVE NAME DATA
+    in_ns "$WINE" reg add "$1\\$run" /v "$2" /t REG_SZ /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $2"
+}
+# A Run value as `reg query` prints it ("TYPE DATA"), or nothing when absent.
+reg_get() {  # HIVE NAME
+    in_ns "$WINE" reg query "$1\\$run" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
+}
+reg_add HKCU Pager 'C:\Apps\idle_app.exe PagerApp'
+reg_add HKCU Clock 'C:\Apps\clock.exe /tick'
+reg_add HKLM Sync '"C:\Program Files\Sync Tool\sync.exe" SyncApp'
+pager_before=$(reg_get HKCU Pager)
+sync_before=$(reg_get HKLM Sync)
+clock_before=$(reg_get HKCU Clock)
+[ "$pager_before" = 'REG_SZ C:\Apps\idle_app.exe PagerApp' ] || fail "Pager reads [$pager_before]"
+# Page 2 lists the current user's values in the registry's order, then the machine's.
+user_rows=$(in_ns "$WINE" reg query "HKCU\\$run" </dev/null 2>/dev/null | tr -d '\r' | awk '/^    /{print $1}')
+row_of() { echo "$user_rows" | grep -nx "$1" | cut -d: -f1; }
+pager_row=$(row_of Pager)
+sync_row=$(( $(echo "$user_rows" | grep -c .) + 1 ))
+[ -n "$pager_row" ] || fail "Pager is not listed by reg query"
+
+# ---- 1. The wizard --------------------------------------------------------------------------
+windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
+wait_window() {  # TITLE SECONDS: prints the first window's id
+    local i wid
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        wid=$(windows_named "$1" | head -n1)
+        [ -n "$wid" ] && { echo "$wid"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {  # WINDOW-ID SECONDS
+    local i
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
+marshal=$!
+pids+=("$marshal")
+wizard=$(wait_window 'Osprey Online StartUp Wizard' 30) || fail "no wizard window within 30 s"
+sleep 1
+
+# The client area's origin on the screen: the window is 6525 x 4470 twips (435 x 298 pixels)
+# inside a frame of equal width on three sides and the caption on top.
+eval "$(xdotool getwindowgeometry --shell "$wizard")"
+frame=$(( (WIDTH - 435) / 2 ))
+cx=$(( X + frame ))
+cy=$(( Y + HEIGHT - 298 - frame ))
+wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
+click() {  # client pixels
+    xdotool mousemove $(( cx + $1 )) $(( cy + $2 )) sleep 0.2 click 1
+    sleep 0.4
+}
+key() { xdotool key "$@"; sleep 0.8; }
+# Buttons (centres) and the list's rows: check box and text of row N.
+next_button() { click 303 276; }
+row_y() { echo $(( 73 + 16 * ($1 - 1) )); }
+check_box() { click 154 "$(row_y "$1")"; }
+row_text() { click 200 "$(row_y "$1")"; }
+
+shot() {  # NAME: the wizard's part of the screen
+    [ -n "${TW_SCREENSHOTS:-}" ] || return 0
+    mkdir -p "$TW_SCREENSHOTS"
+    import -window root "$work/screen.png" 2>/dev/null &&
+        /usr/bin/convert "$work/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$TW_SCREENSHOTS/$1.png"
+}
+# Answers a message box titled "Online StartUp Wizard": Return, or a click on its button.
+answer_box() {  # SECONDS
+    local box
+    box=$(wait_window 'Online StartUp Wizard' "$1") || return 1
+    sleep 0.3
+    xdotool key Return
+    if ! wait_gone "$box" 3; then
+        eval "$(xdotool getwindowgeometry --shell "$box")"
+        xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
+        wait_gone "$box" 3 || return 1
+    fi
+    sleep 0.5
+}
+
+echo "1. the wizard, page by page"
+shot marshal-page0
+click 303 276                                   # Begin, with the mouse
+check_box 1                                     # Mail's check box
+row_text 2; key space                           # News selected, Space checks it
+[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "page 1 showed a message"
+shot marshal-page1
+key Return                                      # Next
+check_box "$pager_row"                          # Pager's check box
+row_text "$sync_row"; sleep 1.2                 # a second click on the selected row edits it
+row_text "$sync_row"; sleep 1
+xdotool type --delay 40 'Sync/Tool'; key Return
+key space                                       # and checks it
+shot marshal-page2
+key Escape                                      # Esc presses Next
+answer_box 10 || fail "no invalid-name message"
+rename=$(wait_window Rename 10) || fail "no rename dialog"
+sleep 0.5
+shot marshal-rename
+xdotool type --delay 40 'Sync Tool'; key Return  # the name was selected: typing replaces it
+wait_gone "$rename" 5 || fail "the rename dialog did not accept 'Sync Tool'"
+[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a message after the rename"
+shot marshal-page3
+next_button                                     # Finish, with the mouse
+wait_window 'Online StartUp Wizard' 20 >/dev/null || fail "no message on page 4"
+sleep 0.5
+shot marshal-page4
+answer_box 10 || fail "first shortcut message not answered"
+answer_box 20 || fail "no second shortcut message"
+sleep 0.5
+[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a third message on page 4"
+shot marshal-page4-done
+key alt+x                                        # Exit
+rc=
+for i in $(seq 1 100); do
+    if ! kill -0 "$marshal" 2>/dev/null; then wait "$marshal"; rc=$?; break; fi
+    sleep 0.1
+done
+[ -n "$rc" ] || fail "Marshal did not end after Exit"
+[ "$rc" -eq 0 ] || fail "Marshal's exit code is $rc"
+echo "   Marshal ended with exit code 0"
+
+# ---- 2. What it did -----------------------------------------------------------------------
+echo "2. shortcuts, REMOVED.REG and the registry"
+failures=0
+check() {  # WHAT EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then echo "   ok: $1"; else echo "   FAIL: $1: expected [$2], got [$3]" >&2; failures=$((failures + 1)); fi
+}
+check "Online StartUp folder" $'Mail.lnk\nNews.lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online")"
+check "StartUp folder" 'OSPREY.LNK' "$(ls "$startup")"
+for f in Mail.lnk News.lnk; do
+    cmp -s "$work/$f.orig" "$online/$f" && echo "   ok: $f moved byte for byte" ||
+        { echo "   FAIL: $f differs" >&2; failures=$((failures + 1)); }
+done
+cmp -s "$work/OSPREY.LNK.orig" "$startup/OSPREY.LNK" && echo "   ok: OSPREY.LNK untouched" ||
+    { echo "   FAIL: OSPREY.LNK changed" >&2; failures=$((failures + 1)); }
+
+# winedump's report of a link file (it prints each string with its closing NUL).
+dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
+lnk_field() { dump "$1" | sed -n "s/^$2 : //p" | head -n1; }
+lnk_startup() { dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
+lnk_localpath() { dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
+expect_link() {  # FILE PATH WORKDIR ARGUMENTS
+    local l="$online/$1"
+    check "$1: path" "$2" "$(lnk_localpath "$l")"
+    check "$1: working directory" "$3" "$(lnk_field "$l" 'Working directory')"
+    check "$1: arguments" "$4" "$(lnk_field "$l" Arguments)"
+    check "$1: icon" "$2" "$(lnk_field "$l" 'Icon path')"
+    check "$1: description" 'Created by Osprey Wizard' "$(lnk_field "$l" Description)"
+    check "$1: show command" 5 "$(lnk_startup "$l")"
+}
+expect_link Pager.lnk 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
+expect_link 'Sync Tool.lnk' 'C:\Program Files\Sync Tool\sync.exe' 'C:\Program Files\Sync Tool\' SyncApp
+
+printf '%s\r\n' 'REGEDIT4' \
+    '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
+    '"Pager"="C:\\Apps\\idle_app.exe PagerApp"' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' \
+    '"Sync"="\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp"' >"$work/expected.reg"
+if cmp -s "$work/expected.reg" "$c/Osprey/removed.reg"; then
+    echo "   ok: REMOVED.REG holds exactly the expected lines"
+else
+    echo "   FAIL: REMOVED.REG differs:" >&2
+    diff <(tr -d '\r' <"$work/expected.reg") <(tr -d '\r' <"$c/Osprey/removed.reg") >&2
+    failures=$((failures + 1))
+fi
+check "Pager deleted" '' "$(reg_get HKCU Pager)"
+check "Sync deleted" '' "$(reg_get HKLM Sync)"
+check "Clock kept" "$clock_before" "$(reg_get HKCU Clock)"
+in_ns "$WINE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
+check "Pager restored by regedit" "$pager_before" "$(reg_get HKCU Pager)"
+check "Sync restored by regedit" "$sync_before" "$(reg_get HKLM Sync)"
+[ "$failures" -eq 0 ] || fail "$failures check(s) failed"
+# Out again, so that nothing but Lookout starts the programs below.
+in_ns "$WINE" reg delete "HKCU\\$run" /v Pager /f </dev/null >/dev/null 2>&1
+in_ns "$WINE" reg delete "HKLM\\$run" /v Sync /f </dev/null >/dev/null 2>&1
+
+# ---- 3. Lookout launches what the wizard put there --------------------------------------------
+echo "3. Lookout, online, launches the Online StartUp folder"
+for title in MailApp NewsApp PagerApp SyncApp OspreyApp; do
+    [ -z "$(windows_named "$title")" ] || fail "$title runs before Lookout started"
+done
+ip -n "$ns" route add default via "10.232.$octet.1" dev "$veth_in" || fail "cannot add the route"
+start=$(date +%s.%N)
+in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
+lookout=$!
+pids+=("$lookout")
+processes() { in_ns "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }
+count() { processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
+launched=
+for i in $(seq 1 300); do
+    all=1
+    for title in MailApp NewsApp PagerApp SyncApp; do
+        [ -n "$(windows_named "$title")" ] || { all=0; break; }
+    done
+    if [ "$all" = 1 ]; then launched=$(echo "$(date +%s.%N) - $start" | bc); break; fi
+    kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
+    sleep 0.1
+done
+[ -n "$launched" ] || fail "the four programs did not all start within 30 s"
+echo "   MailApp, NewsApp, PagerApp and SyncApp run, $launched s after Lookout started"
+check "idle_app processes (Mail, News, Pager)" 3 "$(count 'C:\Apps\idle_app.exe')"
+check "sync.exe processes" 1 "$(count 'C:\Program Files\Sync Tool\sync.exe')"
+[ -z "$(windows_named OspreyApp)" ] || fail "OSPREY.LNK's program was started"
+[ "$failures" -eq 0 ] || fail "$failures check(s) failed"
+echo "PASS"
