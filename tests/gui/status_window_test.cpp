@@ -1,0 +1,141 @@
+// The status window on screen during a launch batch: shown centred and on top, with the
+// application's icon and its "Now Running: " line painted, before the launch happens (the
+// batch lets no events run). With TW_SCREENSHOTS set to a folder, the screen is also saved
+// there as lookout-status-launch.bmp.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "MonitorFakes.h"
+#include "Resources.h"
+#include "Shortcut.h"
+#include "TrayFakes.h"
+#include "apps/Apps.h"
+#include "monitor/frmDialOsprey.h"
+#include "monitor/modGeneral.h"
+#include "resource.h"
+#include "startup/RegSet.h"
+
+namespace {
+
+using namespace tw::tray;
+
+// Saves the whole screen as a 24-bit BMP; false on failure.
+bool SaveScreen(const std::string& file) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
+    const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
+                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (lines != height) return false;
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(header) + sizeof(info);
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) return false;
+    std::fwrite(&header, sizeof(header), 1, out);
+    std::fwrite(&info, sizeof(info), 1, out);
+    std::fwrite(pixels.data(), pixels.size(), 1, out);
+    return std::fclose(out) == 0;
+}
+
+// How many pixels of `rect` (client coordinates of `window`) differ from `background`.
+int PixelsOtherThan(HWND window, RECT rect, COLORREF background) {
+    HDC dc = GetDC(window);
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (GetPixel(dc, x, y) != background) ++count;
+    ReleaseDC(window, dc);
+    return count;
+}
+
+TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
+    tw::test::FakeSettingsStore settings;
+    tw::test::FakePrompter prompter;
+    tw::test::SteppingClock clock;
+    tw::test::FakeConnectionProbe probe;
+    tw::test::FakeProcesses processes;
+    tw::test::FakeTrayIcon tray;
+    probe.result = false;
+    probe.flags = 0;
+    Apps.clear();
+    for (const char* name : {"Mail Checker", "News"}) {
+        AppInfo app;
+        app.Icon = tw::IconToPicture(tw::LoadResIcon(IDI_DEFAULT_APP, 16));
+        app.FileName = std::string(name) + ".lnk";
+        app.Path = std::string("C:\\apps\\") + name + ".exe";
+        app.Arguments = " ";
+        Apps.push_back(app);
+    }
+    auto form = std::make_unique<frmDialOsprey>();
+    form->tmrCheckConnection.SetInterval(3600000);
+    form->Load();
+    ASSERT_TRUE(form->IsLoaded());
+    EXPECT_FALSE(IsWindowVisible(form->Hwnd()));
+
+    const char* screenshots = std::getenv("TW_SCREENSHOTS");
+    int launches = 0;
+    processes.onCreate = [&](const tw::test::FakeProcesses::Created&) {
+        ++launches;
+        HWND window = form->Hwnd();
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_TRUE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        char text[128] = {};
+        GetWindowTextA(form->lblStatus.Hwnd(), text, sizeof(text));
+        EXPECT_EQ(launches == 1 ? "Now Running: Mail Checker" : "Now Running: News",
+                  std::string(text));
+        // Centred on the screen.
+        RECT frame;
+        GetWindowRect(window, &frame);
+        EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN) / 2, (frame.left + frame.right) / 2, 1);
+        EXPECT_NEAR(GetSystemMetrics(SM_CYSCREEN) / 2, (frame.top + frame.bottom) / 2, 1);
+        // The icon (8, 8, 16 x 16) and the text are painted already.
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        EXPECT_GT(PixelsOtherThan(window, {8, 8, 24, 24}, face), 20);
+        RECT label;
+        GetWindowRect(form->lblStatus.Hwnd(), &label);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&label), 2);
+        EXPECT_GT(PixelsOtherThan(window, label, face), 20);
+        // The label fits in the window, 215 twips from its right edge.
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_LE(label.right, client.right);
+        if (screenshots && launches == 1) {
+            const std::string file = std::string(screenshots) + "\\lookout-status-launch.bmp";
+            EXPECT_TRUE(SaveScreen(file)) << file;
+        }
+    };
+    form->tmrCheckConnection.SetEnabled(true);
+    form->LaunchAllApps();
+    EXPECT_EQ(2, launches);
+    EXPECT_FALSE(IsWindowVisible(form->Hwnd()));
+    form->Unload();
+    Apps.clear();
+}
+
+}  // namespace
