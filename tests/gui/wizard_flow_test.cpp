@@ -608,6 +608,35 @@ TEST_F(WizardTest, RunValuesWithTheSameCommandLineComeBackCheckedTogether) {
     }
 }
 
+TEST_F(WizardTest, SelectionsSurviveTripsBackAndForthButChoicesLeftBackwardsDoNot) {
+    Link("Mail.lnk");
+    Link("News.lnk");
+    RunValue(HKEY_CURRENT_USER, "Pager", "C:\\Apps\\pager.exe");
+    RunValue(HKEY_LOCAL_MACHINE, "Sync", "C:\\Apps\\sync.exe");
+    ForwardTo(1);
+    Check("News");
+    Next();
+    ASSERT_TRUE(tw::test::RenameInPlace(form->ListView1, Row("Pager"), "Beeper"));
+    Check("Beeper");
+    Next();
+    Back();  // page 2 is listed from the registry again
+    EXPECT_EQ(std::vector<std::string>{"Beeper"}, CheckedRows()) << "checked and named as stored";
+    EXPECT_NE(0, Row("Sync"));
+    // What changes on a page that is then left backwards is not stored.
+    ASSERT_TRUE(tw::test::ClickCheckBox(form->ListView1, Row("Beeper")));
+    Check("Sync");
+    Back();
+    EXPECT_EQ(std::vector<std::string>{"News"}, CheckedRows());
+    Next();
+    EXPECT_EQ(std::vector<std::string>{"Beeper"}, CheckedRows());
+    Next();
+    ASSERT_EQ(1u, form->RegSelection.size());
+    EXPECT_EQ("Beeper", form->RegSelection[0].ShortcutName);
+    EXPECT_EQ("Pager", form->RegSelection[0].ValueName);
+    EXPECT_EQ(std::vector<std::string>{"News.lnk"}, form->StartUpSelection);
+    EXPECT_EQ(Summary(Moving(1), Creating(1), kFinishTail), form->lblContent.Caption());
+}
+
 TEST_F(WizardTest, ASelectionWhoseFileVanishedIsKeptUntilPageOneIsLeftForwards) {
     Link("Mail.lnk");
     Link("News.lnk");
@@ -659,9 +688,15 @@ TEST_F(WizardTest, EscOnPageThreeActsAsFinishOnlyWithASelection) {
         Next();
         ASSERT_EQ(3, form->CurrentPage);
         prompter.shown.clear();  // page 1's "no shortcuts"
+        std::string contentAtMessage;
+        prompter.onShow = [&](const FakePrompter::Shown&) { contentAtMessage = form->lblContent.Caption(); };
         PressKey(form->Hwnd(), VK_ESCAPE);
+        prompter.onShow = nullptr;
         if (selected) {
             EXPECT_EQ(4, form->CurrentPage);
+            EXPECT_EQ(kProcessing, contentAtMessage) << "no shortcut to move: the first text stays";
+            ASSERT_EQ(1u, prompter.shown.size());
+            EXPECT_EQ(kCreated, prompter.shown[0].text);
             EXPECT_EQ(kAllDone, form->lblContent.Caption());
             EXPECT_TRUE(tw::test::FileThere(online + "Pager.lnk"));
             EXPECT_FALSE(HasRunValue(HKEY_CURRENT_USER, "Pager"));
