@@ -1,0 +1,639 @@
+// The application window frmOsprey on the real tray window with every seam faked: its
+// controls, captions, tooltips, positions and icon in each mode, the rows it lists with
+// AutoPrompt on and off, the check change, OK in each mode, Cancel and the close box in
+// Options mode, Escape, and the AskFirst paths of the tray window that now open it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Resources.h"
+#include "TrayUiTestKit.h"
+#include "Units.h"
+#include "apps/Launch.h"
+#include "monitor/AppWindow.h"
+#include "monitor/modGeneral.h"
+#include "resource.h"
+#include "startup/RegSet.h"
+#include "ui/TrayUi.h"
+#include "ui/frmOsprey.h"
+
+namespace {
+
+using namespace tw::tray;
+using tw::test::PumpUntil;
+
+// The pixels of an icon drawn at 32 x 32 on white.
+std::vector<COLORREF> IconPixels(HICON icon) {
+    std::vector<COLORREF> pixels;
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 32;
+    info.bmiHeader.biHeight = -32;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 32, 32};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+std::vector<COLORREF> ResourceIconPixels(int id) {
+    HICON icon = tw::LoadResIcon(static_cast<UINT>(id), 32);
+    EXPECT_NE(nullptr, icon);
+    std::vector<COLORREF> pixels = IconPixels(icon);
+    DestroyIcon(icon);
+    return pixels;
+}
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// The tooltip text the form's tooltip control holds for `control`.
+std::string ToolTipOf(HWND form, HWND control) {
+    struct Search {
+        HWND owner;
+        HWND tip;
+    } search = {form, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            char name[64] = {};
+            GetClassNameA(window, name, sizeof(name));
+            if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 && GetWindow(window, GW_OWNER) == s->owner) {
+                s->tip = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.tip) return "(no tooltip control)";
+    char text[512] = {};
+    TOOLINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = text;
+    SendMessageA(search.tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+// A control's rectangle in its form's client area, in pixels.
+RECT ClientRectOf(HWND control) {
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectPlaced(HWND control, int left, int top, int width, int height) {
+    const RECT rect = ClientRectOf(control);
+    EXPECT_EQ(tw::TwipsToPixelsX(left), rect.left);
+    EXPECT_EQ(tw::TwipsToPixelsY(top), rect.top);
+    EXPECT_EQ(tw::TwipsToPixelsX(width), rect.right - rect.left);
+    EXPECT_EQ(tw::TwipsToPixelsY(height), rect.bottom - rect.top);
+}
+
+// Runs `action` once, from a thread timer, as soon as the application window is shown.
+class WindowDriver {
+public:
+    explicit WindowDriver(std::function<void(frmOsprey&)> action) : m_action(std::move(action)) {
+        s_current = this;
+        m_timer = SetTimer(nullptr, 0, 25, &WindowDriver::Tick);
+    }
+    ~WindowDriver() {
+        KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    int runs = 0;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        WindowDriver* driver = s_current;
+        if (!driver || driver->runs > 0) return;
+        frmOsprey* window = OspreyWindow().Existing();
+
+        if (!window || !window->Visible()) return;
+        ++driver->runs;
+        driver->m_action(*window);
+    }
+    static WindowDriver* s_current;
+    std::function<void(frmOsprey&)> m_action;
+    UINT_PTR m_timer;
+};
+WindowDriver* WindowDriver::s_current = nullptr;
+
+class AppWindowTest : public ::testing::Test, public tw::test::TrayUiFixture {
+protected:
+    AppWindowTest() : m_previousWindow(SetAppWindow(&ApplicationWindow())) {
+        SetOnlineStartupFolder("C:\\Test Profile\\Start Menu\\Programs\\Online Startup\\");
+    }
+    ~AppWindowTest() override {
+        if (frmOsprey* window = OspreyWindow().Existing()) window->Unload();
+        UnloadTray();
+        SetAppWindow(m_previousWindow);
+    }
+
+    // Opens the window in `mode` without its modal loop and gives it.
+    frmOsprey& Open(const std::string& mode, bool autoPrompt) {
+        AppWindowMode = mode;
+        AutoPrompt = autoPrompt;
+        frmOsprey& window = OspreyWindow()();
+        window.Load();
+        EXPECT_TRUE(window.IsLoaded());
+        return window;
+    }
+    // The four applications of the list tests: Mail runs (its id known), News does not,
+    // Chat was started by hand (its id not yet known), Game's known process has ended.
+    void ListFour() {
+        mail = List("Mail", true);
+        news = List("News", false);
+        chat = List("Chat", false);
+        chatId = processes.Add(Apps[chat].Path, "Chat window").id;
+        game = List("Game", true);
+        processes.End(Apps[game].ProcessID);
+    }
+    std::vector<std::string> RowTexts(frmOsprey& window) {
+        std::vector<std::string> texts;
+        for (int row = 1; row <= window.lvwApps.RowCount(); ++row) texts.push_back(window.lvwApps.RowText(row));
+        return texts;
+    }
+    // A user's check-box click on row `row` (from 1): the control's own state change.
+    void UserCheck(frmOsprey& window, int row, bool checked) {
+        ListView_SetCheckState(window.lvwApps.Hwnd(), row - 1, checked ? TRUE : FALSE);
+    }
+    void UserClick(tw::CheckBox& box) { SendMessageA(box.Hwnd(), BM_CLICK, 0, 0); }
+
+    size_t mail = 0, news = 0, chat = 0, game = 0;
+    ProcessId chatId = 0;
+
+private:
+    IAppWindow* m_previousWindow;
+};
+
+// ---- Controls ----
+
+TEST_F(AppWindowTest, LaunchModeControlsAndLayout) {
+    LoadIdle(false);
+    frmOsprey& window = Open("Launch Apps", false);
+    EXPECT_EQ("Launch Apps", window.Caption());
+    EXPECT_EQ(5535, window.ScaleWidth());
+    EXPECT_EQ(3375, window.ScaleHeight());
+    // Centred to the twip, placed to the pixel.
+    EXPECT_NEAR((tw::ScreenWidthTwips() - window.Width()) / 2, window.Left(), tw::TwipsPerPixelX() - 1);
+    EXPECT_NEAR((tw::ScreenHeightTwips() - window.Height()) / 2, window.Top(), tw::TwipsPerPixelY() - 1);
+    EXPECT_NE(0, GetWindowLongPtrA(window.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    ExpectPlaced(window.lvwApps.Hwnd(), 120, 120, 5295, 2295);
+    EXPECT_TRUE(IsWindowVisible(window.lvwApps.Hwnd()) || !window.Visible());
+    EXPECT_TRUE(window.lvwApps.Visible());
+    EXPECT_EQ(2, window.lvwApps.ColumnCount());
+    EXPECT_EQ(ListView_GetColumnWidth(window.lvwApps.Hwnd(), 0), ListView_GetColumnWidth(window.lvwApps.Hwnd(), 1));
+    EXPECT_NE(0, ListView_GetExtendedListViewStyle(window.lvwApps.Hwnd()) & LVS_EX_CHECKBOXES);
+    EXPECT_EQ(window.imlSmallIcons.Handle(), ListView_GetImageList(window.lvwApps.Hwnd(), LVSIL_SMALL));
+
+    EXPECT_FALSE(window.frmOptions.Visible());
+    EXPECT_FALSE(IsWindowVisible(window.chkAskFirst.Hwnd()));
+    ExpectPlaced(window.cmdOk.Hwnd(), 4200, 2520, 1215, 345);
+    ExpectPlaced(window.cmdCancel.Hwnd(), 4200, 2880, 1215, 345);
+    ExpectPlaced(window.cmdApply.Hwnd(), 2880, 2520, 1215, 345);
+    EXPECT_FALSE(window.cmdOk.Enabled());
+    EXPECT_TRUE(window.cmdCancel.Enabled());
+    EXPECT_FALSE(window.cmdApply.Visible());
+    EXPECT_FALSE(window.cmdApply.Enabled());
+    // Ok is the default button, in bold.
+    EXPECT_EQ(static_cast<LONG_PTR>(BS_DEFPUSHBUTTON), GetWindowLongPtrA(window.cmdOk.Hwnd(), GWL_STYLE) & 0x0F);
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window.cmdOk.Hwnd(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(FW_BOLD, font.lfWeight);
+}
+
+TEST_F(AppWindowTest, CaptionsAndToolTips) {
+    LoadIdle(false);
+    frmOsprey& window = Open("Options", false);
+    const std::string folderTip = "This is the folder were the Online StartUp shortcuts are located. ";
+    struct Row {
+        tw::Control* control;
+        const char* caption;
+        std::string tip;
+    };
+    const Row rows[] = {
+        {&window.frmOptions, "General", ""},
+        {&window.chkSmallIcons, "Show &small icons in menu", "Reduces the size of the menu."},
+        {&window.chkEnableState, "&Remember enable state at close",
+         "Osprey will start in the same enable state as it was last closed in."},
+        {&window.chkAskFirst, "&Ask before manipulating apps", "Prompt the user before launching or killing any apps."},
+        {&window.lblStartupCaption, "&Online StartUp Folder:", folderTip},
+        {&window.cmdOk, "&Ok", ""},
+        {&window.cmdCancel, "&Cancel", ""},
+        {&window.cmdApply, "&Apply", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        EXPECT_EQ(row.caption, WindowText(row.control->Hwnd()));
+        EXPECT_EQ(row.tip, ToolTipOf(window.Hwnd(), row.control->Hwnd()));
+    }
+    EXPECT_EQ(folderTip, ToolTipOf(window.Hwnd(), window.lblStartUpFolder.Hwnd()));
+}
+
+TEST_F(AppWindowTest, OptionsModeRearrangesTheButtonsAndShowsTheOptions) {
+    LoadIdle(false);
+    struct Row {
+        bool smallIcons, enableState, askFirst;
+    };
+    for (const Row& row : {Row{false, false, false}, Row{true, false, true}, Row{false, true, false},
+                           Row{true, true, true}}) {
+        SCOPED_TRACE(testing::Message() << row.smallIcons << row.enableState << row.askFirst);
+        SmallIcons = row.smallIcons;
+        EnableState = row.enableState;
+        AskFirst = row.askFirst;
+        frmOsprey& window = Open("Options", false);
+        EXPECT_EQ("Options", window.Caption());
+        EXPECT_FALSE(window.lvwApps.Visible());
+        EXPECT_TRUE(window.frmOptions.Visible());
+        ExpectPlaced(window.frmOptions.Hwnd(), 120, 120, 5295, 2655);
+        ExpectPlaced(window.chkSmallIcons.Hwnd(), 120 + 240, 120 + 360, 2175, 255);
+        ExpectPlaced(window.chkEnableState.Hwnd(), 120 + 240, 120 + 840, 2655, 255);
+        ExpectPlaced(window.chkAskFirst.Hwnd(), 120 + 240, 120 + 1320, 2775, 255);
+        ExpectPlaced(window.lblStartupCaption.Hwnd(), 120 + 240, 120 + 1920, 1560, 195);
+        ExpectPlaced(window.lblStartUpFolder.Hwnd(), 120 + 240, 120 + 2160, 4815, 255);
+        // One row, 30 twips apart, ending where Cancel stood: Ok, Cancel, Apply.
+        ExpectPlaced(window.cmdOk.Hwnd(), 1710, 2880, 1215, 345);
+        ExpectPlaced(window.cmdCancel.Hwnd(), 2955, 2880, 1215, 345);
+        ExpectPlaced(window.cmdApply.Hwnd(), 4200, 2880, 1215, 345);
+        EXPECT_TRUE(window.cmdApply.Visible());
+        EXPECT_FALSE(window.cmdApply.Enabled());
+        EXPECT_TRUE(window.cmdOk.Enabled());
+        EXPECT_EQ("C:\\Test Profile\\Start Menu\\Programs\\Online Startup\\", window.lblStartUpFolder.Caption());
+        EXPECT_EQ(OnlineStartupFolder(), WindowText(window.lblStartUpFolder.Hwnd()));
+        EXPECT_EQ(row.smallIcons ? 1 : 0, window.chkSmallIcons.Value());
+        EXPECT_EQ(row.enableState ? 1 : 0, window.chkEnableState.Value());
+        EXPECT_EQ(row.askFirst ? 1 : 0, window.chkAskFirst.Value());
+        EXPECT_EQ(0, window.lvwApps.RowCount());
+        window.Unload();
+    }
+}
+
+TEST_F(AppWindowTest, TheIconFollowsTheMode) {
+    LoadIdle(false);
+    struct Row {
+        const char* mode;
+        int icon;
+    };
+    const Row rows[] = {{"Launch Apps", 302}, {"Kill Apps", 301}, {"Options", 303},
+                        {"Killjoy", 301}, {"options", 302}, {"Kill", 301}, {"", 302}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        EXPECT_EQ(row.icon, frmOsprey::ModeIconId(row.mode));
+        frmOsprey& window = Open(row.mode, false);
+        auto icon = reinterpret_cast<HICON>(SendMessageA(window.Hwnd(), WM_GETICON, ICON_BIG, 0));
+        ASSERT_NE(nullptr, icon);
+        EXPECT_EQ(ResourceIconPixels(row.icon), IconPixels(icon));
+        EXPECT_EQ(row.mode, window.Caption());
+        window.Unload();
+    }
+    EXPECT_NE(ResourceIconPixels(301), ResourceIconPixels(302));
+}
+
+// ---- The list ----
+
+struct ListRow {
+    const char* name;
+    const char* mode;
+    bool autoPrompt;
+};
+
+void PrintTo(const ListRow& row, std::ostream* out) { *out << row.name; }
+
+class ListFilling : public AppWindowTest, public ::testing::WithParamInterface<ListRow> {};
+
+TEST_P(ListFilling, RowsFollowTheModeAndTheProcessesAsTheyAreNow) {
+    const ListRow& row = GetParam();
+    ListFour();
+    LoadIdle(false);
+    Apps[chat].ProcessID = 0;  // the tick saw it; the window must find it again itself
+    frmOsprey& window = Open(row.mode, row.autoPrompt);
+    const bool launch = std::string(row.mode) == "Launch Apps";
+    const std::vector<size_t> expected = launch ? std::vector<size_t>{news, game} : std::vector<size_t>{mail, chat};
+
+    EXPECT_EQ(chatId, Apps[chat].ProcessID) << "found again by its path";
+    EXPECT_EQ(4, window.imlSmallIcons.Count()) << "every application's icon, whatever the mode";
+    ASSERT_EQ(static_cast<int>(expected.size()), window.lvwApps.RowCount());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const int listRow = static_cast<int>(i) + 1;
+        const AppInfo& app = Apps[expected[i]];
+        SCOPED_TRACE(app.FileName);
+        const std::string key = "key-" + std::to_string(expected[i]);
+        EXPECT_EQ(key, window.lvwApps.RowKey(listRow));
+        EXPECT_EQ(app.FileName.substr(0, app.FileName.size() - 4), window.lvwApps.RowText(listRow));
+        EXPECT_EQ(app.Path + " -q", window.lvwApps.SubItem(listRow, 1));
+        EXPECT_EQ(static_cast<int>(expected[i]) + 1, window.lvwApps.RowIcon(listRow));
+        EXPECT_EQ(static_cast<int>(expected[i]) + 1, window.imlSmallIcons.IndexOfKey(key));
+        EXPECT_EQ(row.autoPrompt, window.lvwApps.Checked(listRow));
+    }
+    EXPECT_EQ(row.autoPrompt, window.cmdOk.Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ListFilling,
+                         ::testing::Values(ListRow{"launch", "Launch Apps", false},
+                                           ListRow{"launch_auto", "Launch Apps", true},
+                                           ListRow{"kill", "Kill Apps", false},
+                                           ListRow{"kill_auto", "Kill Apps", true}),
+                         [](const ::testing::TestParamInfo<ListRow>& row) { return std::string(row.param.name); });
+
+TEST_F(AppWindowTest, AModeThatIsNotExactlyLaunchOrKillListsNothing) {
+    ListFour();
+    LoadIdle(false);
+    for (const char* mode : {"Kill apps", "Launch", "Options"}) {
+        SCOPED_TRACE(mode);
+        frmOsprey& window = Open(mode, true);
+        EXPECT_EQ(0, window.lvwApps.RowCount());
+        EXPECT_TRUE(window.cmdOk.Enabled()) << "AutoPrompt enables OK anyway";
+        window.Unload();
+    }
+}
+
+TEST_F(AppWindowTest, EverythingRunningLeavesTheLaunchListEmptyAndOkDisabled) {
+    List("Mail", true);
+    List("News", true);
+    LoadIdle(false);
+    frmOsprey& window = Open("Launch Apps", false);
+    EXPECT_EQ(0, window.lvwApps.RowCount());
+    EXPECT_FALSE(window.cmdOk.Enabled());
+}
+
+TEST_F(AppWindowTest, OkIsEnabledWhileSomeEntryIsChecked) {
+    List("Mail", false);
+    List("News", false);
+    List("Chat", false);
+    LoadIdle(false);
+    frmOsprey& window = Open("Launch Apps", false);
+    ASSERT_EQ(3, window.lvwApps.RowCount());
+    EXPECT_FALSE(window.cmdOk.Enabled());
+    UserCheck(window, 3, true);
+    EXPECT_TRUE(window.cmdOk.Enabled());
+    UserCheck(window, 1, true);
+    UserCheck(window, 3, false);
+    EXPECT_TRUE(window.cmdOk.Enabled()) << "row 1 is still checked";
+    UserCheck(window, 1, false);
+    EXPECT_FALSE(window.cmdOk.Enabled()) << "the last checked entry was unchecked";
+}
+
+// ---- OK ----
+
+TEST_F(AppWindowTest, OkInLaunchModeLaunchesTheCheckedEntriesWithTheStatusWindow) {
+    ListFour();
+    LoadIdle(false);
+    frmOsprey& window = Open("Launch Apps", false);
+    ASSERT_EQ(2, window.lvwApps.RowCount());
+    UserCheck(window, 2, true);  // Game, not News
+    struct Seen {
+        std::string label;
+        bool statusShown, windowShown, timerOn;
+        HICON icon;
+    };
+    std::vector<Seen> seen;
+    processes.onCreate = [&](const tw::test::FakeProcesses::Created&) {
+        seen.push_back({Tray().lblStatus.Caption(), Tray().Visible(), window.Visible(),
+                        Tray().tmrCheckConnection.Enabled(), Tray().imgTrayIcon.GetPicture().Icon()});
+    };
+    window.cmdOk.Click();
+
+    ASSERT_EQ(1u, processes.created.size());
+    EXPECT_EQ(LaunchCommandLine(Apps[game]), processes.created[0].commandLine);
+    EXPECT_EQ("C:\\apps\\Game.exe -q", processes.created[0].commandLine);
+    EXPECT_NE(0, Apps[game].ProcessID);
+    EXPECT_TRUE(Running(game));
+    EXPECT_EQ(0, Apps[news].ProcessID) << "unchecked: not launched";
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Now Running: Game", seen[0].label);
+    EXPECT_TRUE(seen[0].statusShown);
+    EXPECT_FALSE(seen[0].windowShown);
+    EXPECT_FALSE(seen[0].timerOn) << "the monitor is off during the batch";
+    EXPECT_EQ(Apps[game].Icon.Icon(), seen[0].icon);
+    EXPECT_TRUE(Tray().tmrCheckConnection.Enabled()) << "and on again after it";
+    EXPECT_FALSE(Tray().Visible());
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+    EXPECT_FALSE(AutoPrompt);
+}
+
+TEST_F(AppWindowTest, OkInKillModeClosesTheCheckedEntries) {
+    ListFour();
+    LoadIdle(false);
+    frmOsprey& window = Open("Kill Apps", true);
+    ASSERT_EQ(2, window.lvwApps.RowCount());
+    UserCheck(window, 2, false);  // Chat stays
+    std::vector<std::string> labels;
+    processes.onWait = [&](tw::test::FakeProcess&, DWORD) {
+        labels.push_back(Tray().lblStatus.Caption());
+        return -1L;
+    };
+    window.cmdOk.Click();
+    EXPECT_EQ(std::vector<std::string>{"Now Killing: Mail"}, labels);
+    EXPECT_EQ(0, Apps[mail].ProcessID);
+    EXPECT_FALSE(Running(mail));
+    EXPECT_EQ(chatId, Apps[chat].ProcessID);
+    EXPECT_TRUE(Running(chat));
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+    EXPECT_TRUE(Tray().tmrCheckConnection.Enabled());
+}
+
+TEST_F(AppWindowTest, OkWithTheMonitorOffLeavesItOffAndRunsOneTick) {
+    List("Mail", false);
+    LoadIdle(false);
+    Tray().tmrCheckConnection.SetEnabled(false);
+    Forget();
+    frmOsprey& window = Open("Launch Apps", true);
+    window.cmdOk.Click();
+    EXPECT_EQ(1u, processes.created.size());
+    EXPECT_FALSE(Tray().tmrCheckConnection.Enabled());
+    ASSERT_NE(nullptr, trayIcon.Last(NIM_MODIFY));
+    EXPECT_EQ("Disabled", trayIcon.Last(NIM_MODIFY)->tip) << "one tick after the batch";
+}
+
+TEST_F(AppWindowTest, OkInOptionsModeSavesTheOptionsAndRebuildsTheMenu) {
+    List("Mail", false);
+    LoadIdle(false);
+    TrayMenu& menu = TrayUserInterface().Menu();
+    ASSERT_EQ(32, menu.ItemHeight);
+    HMENU oldMenu = menu.hMenu;
+    frmOsprey& window = Open("Options", false);
+    UserClick(window.chkSmallIcons);
+    UserClick(window.chkAskFirst);
+    EXPECT_TRUE(SmallIcons) << "set at the click";
+    EXPECT_TRUE(AskFirst);
+    EXPECT_FALSE(settings.Value(kSettingsApp, kSettingsSection, "SmallIcons").has_value()) << "not saved yet";
+    window.cmdOk.Click();
+    EXPECT_EQ("True", settings.Value(kSettingsApp, kSettingsSection, "SmallIcons").value_or(""));
+    EXPECT_EQ("True", settings.Value(kSettingsApp, kSettingsSection, "AskFirst").value_or(""));
+    EXPECT_EQ("True", settings.Value(kSettingsApp, kSettingsSection, "EnableState").value_or(""));
+    EXPECT_FALSE(IsMenu(oldMenu));
+    EXPECT_EQ(20, menu.ItemHeight) << "the small layout";
+    EXPECT_EQ(104u, GetMenuItemID(menu.hMenu, 0));
+    EXPECT_TRUE(Tray().tmrCheckConnection.Enabled());
+    EXPECT_TRUE(processes.created.empty());
+    EXPECT_FALSE(Tray().Visible());
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+}
+
+TEST_F(AppWindowTest, OkInOptionsModeWithTheMonitorOffKeepsItOffAndTicks) {
+    List("Mail", false);
+    LoadIdle(false);
+    Tray().tmrCheckConnection.SetEnabled(false);
+    TrayUserInterface().Menu().ReplaceTopItem(104, 204);
+    Forget();
+    frmOsprey& window = Open("Options", false);
+    window.cmdOk.Click();
+    EXPECT_FALSE(Tray().tmrCheckConnection.Enabled());
+    EXPECT_EQ(1, trayIcon.Count(NIM_MODIFY));
+    EXPECT_EQ(204u, GetMenuItemID(TrayUserInterface().Menu().hMenu, 0)) << "the rebuilt menu offers Enable";
+}
+
+// ---- Cancel, the close box, Escape ----
+
+TEST_F(AppWindowTest, CancelInOptionsModeRestoresTheStoredOptionsAndKeepsTheMenu) {
+    SetOption("SmallIcons", false);
+    SetOption("AskFirst", true);
+    List("Mail", false);
+    LoadIdle(false);
+    TrayMenu& menu = TrayUserInterface().Menu();
+    HMENU oldMenu = menu.hMenu;
+    const int savesBefore = settings.saves;
+    frmOsprey& window = Open("Options", false);
+    UserClick(window.chkSmallIcons);
+    UserClick(window.chkAskFirst);
+    UserClick(window.chkEnableState);
+    EXPECT_TRUE(SmallIcons);
+    EXPECT_FALSE(AskFirst);
+    EXPECT_FALSE(EnableState);
+    window.cmdCancel.Click();
+    EXPECT_FALSE(SmallIcons);
+    EXPECT_TRUE(AskFirst);
+    EXPECT_TRUE(EnableState);
+    EXPECT_EQ(savesBefore, settings.saves);
+    EXPECT_EQ(oldMenu, menu.hMenu);
+    EXPECT_TRUE(IsMenu(oldMenu));
+    EXPECT_EQ(32, menu.ItemHeight);
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+}
+
+TEST_F(AppWindowTest, TheCloseBoxInOptionsModeOnlyUnloads) {
+    List("Mail", false);
+    LoadIdle(false);
+    HMENU oldMenu = TrayUserInterface().Menu().hMenu;
+    const int savesBefore = settings.saves;
+    frmOsprey& window = Open("Options", false);
+    UserClick(window.chkSmallIcons);
+    SendMessageA(window.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+    EXPECT_TRUE(SmallIcons) << "the change stays in memory";
+    EXPECT_EQ(savesBefore, settings.saves) << "unsaved";
+    EXPECT_EQ(oldMenu, TrayUserInterface().Menu().hMenu) << "the menu is not rebuilt";
+}
+
+TEST_F(AppWindowTest, CancelInLaunchModeLaunchesNothing) {
+    List("Mail", false);
+    LoadIdle(false);
+    frmOsprey& window = Open("Launch Apps", true);
+    window.cmdCancel.Click();
+    EXPECT_TRUE(processes.created.empty());
+    EXPECT_FALSE(AutoPrompt);
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+}
+
+TEST_F(AppWindowTest, EscapeActsAsCancelInTheModalWindow) {
+    List("Mail", false);
+    SetOption("AskFirst", true);
+    LoadIdle(false);
+    bool shownModal = false;
+    WindowDriver driver([&](frmOsprey& window) {
+        shownModal = true;
+        UserClick(window.chkAskFirst);
+        SetFocus(window.chkSmallIcons.Hwnd());
+        PostMessageA(window.chkSmallIcons.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(window.chkSmallIcons.Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    });
+    OpenAppWindow(kOptionsMode, false);
+    EXPECT_TRUE(shownModal);
+    EXPECT_FALSE(OspreyWindow().IsLoaded());
+    EXPECT_TRUE(AskFirst) << "Escape reverted the click as Cancel does";
+}
+
+// ---- The program's own openings ----
+
+TEST_F(AppWindowTest, AConnectionAtStartWithAskFirstOpensTheLaunchWindowAllChecked) {
+    size_t mailIndex = List("Mail", false);
+    size_t newsIndex = List("News", false);
+    SetOption("AskFirst", true);
+    Online();
+    int rows = -1, checked = 0;
+    bool okEnabled = false;
+    int addsWhenShown = -1;
+    WindowDriver driver([&](frmOsprey& window) {
+        rows = window.lvwApps.RowCount();
+        for (int row = 1; row <= rows; ++row) checked += window.lvwApps.Checked(row) ? 1 : 0;
+        okEnabled = window.cmdOk.Enabled();
+        addsWhenShown = trayIcon.Count(NIM_ADD);
+        window.cmdOk.Click();
+    });
+    Load();
+    EXPECT_EQ(1, driver.runs);
+    EXPECT_EQ(2, rows);
+    EXPECT_EQ(2, checked);
+    EXPECT_TRUE(okEnabled);
+    EXPECT_EQ(1, addsWhenShown);
+    EXPECT_TRUE(Running(mailIndex));
+    EXPECT_TRUE(Running(newsIndex));
+    EXPECT_FALSE(AutoPrompt);
+    EXPECT_EQ("Connected: LAN, With Apps Running", Tray().StatusText());
+}
+
+TEST_F(AppWindowTest, DisableWithAskFirstOffersTheRunningApplicationsAllChecked) {
+    size_t mailIndex = List("Mail", true);
+    List("News", false);
+    SetOption("AskFirst", true);
+    LoadIdle(false);
+    std::vector<std::string> texts;
+    std::string mode;
+    WindowDriver driver([&](frmOsprey& window) {
+        texts = RowTexts(window);
+        mode = window.Caption();
+        EXPECT_TRUE(window.lvwApps.Checked(1));
+        window.cmdOk.Click();
+    });
+    TrayUserInterface().RunCommand(Tray(), 104);
+    EXPECT_EQ("Kill Apps", mode);
+    EXPECT_EQ(std::vector<std::string>{"Mail"}, texts);
+    EXPECT_FALSE(Running(mailIndex));
+    EXPECT_FALSE(Tray().tmrCheckConnection.Enabled()) << "OK leaves the monitor off, as it found it";
+}
+
+TEST_F(AppWindowTest, ExitWithAskFirstAndCancelLeavesTheApplicationsRunning) {
+    size_t mailIndex = List("Mail", true);
+    SetOption("AskFirst", true);
+    LoadIdle(true);
+    WindowDriver driver([&](frmOsprey& window) { window.cmdCancel.Click(); });
+    TrayUserInterface().RunCommand(Tray(), 105);
+    EXPECT_EQ(1, driver.runs);
+    EXPECT_TRUE(Running(mailIndex));
+    EXPECT_FALSE(Tray().IsLoaded());
+}
+
+}  // namespace
