@@ -64,6 +64,9 @@ public:
     void LaunchAllApps();
     // Closes (or kills) every listed application that is running, showing each.
     void KillAllApps();
+    // Shows the status window (the batches' progress display) without taking the focus
+    // from the user's window.
+    void ShowStatusWindow();
 
     // The current status: the tray tooltip ("Disabled", "Connected: LAN", ...).
     const std::string& StatusText() const { return m_statusText; }
@@ -79,8 +82,6 @@ protected:
 private:
     // The tick's icon: loaded at 16 x 16 into imgTrayIcon, and kept as the tray icon.
     void ShowStateIcon(int iconId);
-    // Shows the status window without taking the focus from the user's window.
-    void ShowStatusWindow();
     // The batches' start and end: the application window closed, the timer noted and
     // switched off, the status window shown, a beep; then the timer back on (or, when it
     // was off, one tick run) and the window hidden.
