@@ -103,6 +103,17 @@ RECT ClientRectOf(HWND control) {
     return rect;
 }
 
+// The width of `text` in the control's font, in pixels.
+int TextWidth(HWND control, const char* text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
 void ExpectPlaced(HWND control, int left, int top, int width, int height) {
     const RECT rect = ClientRectOf(control);
     EXPECT_EQ(tw::TwipsToPixelsX(left), rect.left);
@@ -272,7 +283,13 @@ TEST_F(AppWindowTest, OptionsModeRearrangesTheButtonsAndShowsTheOptions) {
         ExpectPlaced(window.chkSmallIcons.Hwnd(), 120 + 240, 120 + 360, 2175, 255);
         ExpectPlaced(window.chkEnableState.Hwnd(), 120 + 240, 120 + 840, 2655, 255);
         ExpectPlaced(window.chkAskFirst.Hwnd(), 120 + 240, 120 + 1320, 2775, 255);
-        ExpectPlaced(window.lblStartupCaption.Hwnd(), 120 + 240, 120 + 1920, 1560, 195);
+        // The caption is at least as wide as designed, wider when the system font needs it.
+        const RECT caption = ClientRectOf(window.lblStartupCaption.Hwnd());
+        EXPECT_EQ(tw::TwipsToPixelsX(120 + 240), caption.left);
+        EXPECT_EQ(tw::TwipsToPixelsY(120 + 1920), caption.top);
+        EXPECT_EQ(tw::TwipsToPixelsY(195), caption.bottom - caption.top);
+        EXPECT_GE(caption.right - caption.left, tw::TwipsToPixelsX(1560));
+        EXPECT_GE(caption.right - caption.left, TextWidth(window.lblStartupCaption.Hwnd(), "Online StartUp Folder:"));
         ExpectPlaced(window.lblStartUpFolder.Hwnd(), 120 + 240, 120 + 2160, 4815, 255);
         // One row, 30 twips apart, ending where Cancel stood: Ok, Cancel, Apply.
         ExpectPlaced(window.cmdOk.Hwnd(), 1710, 2880, 1215, 345);
@@ -289,6 +306,21 @@ TEST_F(AppWindowTest, OptionsModeRearrangesTheButtonsAndShowsTheOptions) {
         EXPECT_EQ(0, window.lvwApps.RowCount());
         window.Unload();
     }
+}
+
+TEST_F(AppWindowTest, ALongStartUpFolderWrapsInsideTheFrame) {
+    const std::string folder =
+        "C:\\Documents and Settings\\A User With A Long Name\\Start Menu\\Programs\\Online Startup\\";
+    SetOnlineStartupFolder(folder);
+    LoadIdle(false);
+    frmOsprey& window = Open("Options", false);
+    EXPECT_EQ(folder, WindowText(window.lblStartUpFolder.Hwnd())) << "the whole path";
+    const RECT label = ClientRectOf(window.lblStartUpFolder.Hwnd());
+    const RECT frame = ClientRectOf(window.frmOptions.Hwnd());
+    EXPECT_GT(label.bottom - label.top, tw::TwipsToPixelsY(255)) << "two lines";
+    EXPECT_LT(label.bottom, frame.bottom) << "inside the frame";
+    EXPECT_EQ(tw::TwipsToPixelsY(120 + 2160), label.top);
+    EXPECT_EQ(tw::TwipsToPixelsX(4815), label.right - label.left);
 }
 
 TEST_F(AppWindowTest, TheIconFollowsTheMode) {
@@ -551,8 +583,10 @@ TEST_F(AppWindowTest, TheCloseBoxInOptionsModeOnlyUnloads) {
 TEST_F(AppWindowTest, CancelInLaunchModeLaunchesNothing) {
     List("Mail", false);
     LoadIdle(false);
+    SmallIcons = true;  // changed in memory, not in the store
     frmOsprey& window = Open("Launch Apps", true);
     window.cmdCancel.Click();
+    EXPECT_TRUE(SmallIcons) << "only the Options window reads the options again";
     EXPECT_TRUE(processes.created.empty());
     EXPECT_FALSE(AutoPrompt);
     EXPECT_FALSE(OspreyWindow().IsLoaded());

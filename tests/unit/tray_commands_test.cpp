@@ -128,6 +128,8 @@ struct GrayRow {
     bool launchGrayed, killGrayed;
 };
 
+void PrintTo(const GrayRow& row, std::ostream* out) { *out << row.name; }
+
 class Graying : public TrayCommandsTest, public ::testing::WithParamInterface<GrayRow> {};
 
 TEST_P(Graying, LaunchAndKillFollowTheApplicationsAndTheMonitor) {

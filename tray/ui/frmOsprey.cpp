@@ -1,12 +1,14 @@
 // frmOsprey: the application window and the options window.
 #include "frmOsprey.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "Prompt.h"
 #include "Resources.h"
 #include "Shortcut.h"
 #include "TrayUi.h"
+#include "Units.h"
 #include "apps/Apps.h"
 #include "apps/Close.h"
 #include "apps/Launch.h"
@@ -26,6 +28,8 @@ constexpr int kButtonGap = 30;
 constexpr int kWindowIconSize = 32;
 // Both list columns equally wide, together just inside the list's client area.
 constexpr int kColumnWidth = 2580;
+// Room kept below the options frame's last label, above the frame's border.
+constexpr int kFrameBottomMargin = 90;
 
 const char kKeyPrefix[] = "key-";
 const char kStartUpFolderTip[] = "This is the folder were the Online StartUp shortcuts are located. ";
@@ -38,6 +42,36 @@ FormStyle OspreyStyle() {
 }
 
 std::string KeyOf(size_t index) { return kKeyPrefix + std::to_string(index); }
+
+// Makes a label as high as its text wrapped at its width, up to `maxHeight` twips; never
+// lower than designed.
+void GrowToText(Label& label, int maxHeight) {
+    HWND window = label.Hwnd();
+    if (!window) return;
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    RECT extent = {0, 0, TwipsToPixelsX(label.Width()), 0};
+    DrawTextA(dc, label.Caption().c_str(), -1, &extent, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    const int height = std::min(PixelsToTwipsY(extent.bottom), maxHeight);
+    if (height > label.Height()) label.Move(label.Left(), label.Top(), label.Width(), height);
+}
+
+// Widens a one-line label whose text is wider than its design width in the system's font
+// (which need not be the one the layout was made for), so the text is never wrapped away.
+void WidenToText(Label& label) {
+    HWND window = label.Hwnd();
+    if (!window) return;
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    RECT extent = {0, 0, 0, 0};
+    DrawTextA(dc, label.Caption().c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    const int width = PixelsToTwipsX(extent.right + 1);
+    if (width > label.Width()) label.Move(label.Left(), label.Top(), width, label.Height());
+}
 
 }  // namespace
 
@@ -71,8 +105,10 @@ void frmOsprey::CreateControls() {
     chkAskFirst.OnClick = [this] { chkAskFirst_Click(); };
     lblStartupCaption.Create(*this, "&Online StartUp Folder:", {240, 1920, 1560, 195}, false, &frmOptions);
     lblStartupCaption.SetToolTip(kStartUpFolderTip);
+    WidenToText(lblStartupCaption);
     lblStartUpFolder.Create(*this, std::string(), {240, 2160, 4815, 255}, false, &frmOptions);
     lblStartUpFolder.SetToolTip(kStartUpFolderTip);
+
     frmOptions.SetVisible(false);
 
     cmdOk.Create(*this, "&Ok", {4200, 2520, 1215, 345});
@@ -106,8 +142,10 @@ void frmOsprey::Form_Load() {
         cmdOk.Move(cmdCancel.Left() - (cmdOk.Width() + kButtonGap), cmdCancel.Top());
         cmdApply.SetVisible(true);
         cmdOk.SetEnabled(true);
-        // The folder this program reads its shortcuts from.
+        // The folder this program reads its shortcuts from. The shell's name for it can be
+        // longer than one line: the label then grows downwards inside the frame.
         lblStartUpFolder.SetCaption(OnlineStartupFolder());
+        GrowToText(lblStartUpFolder, frmOptions.Height() - kFrameBottomMargin - lblStartUpFolder.Top());
         chkEnableState.SetValue(EnableState ? 1 : 0);
         chkSmallIcons.SetValue(SmallIcons ? 1 : 0);
         chkAskFirst.SetValue(AskFirst ? 1 : 0);
