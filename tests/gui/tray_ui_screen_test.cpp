@@ -1,0 +1,282 @@
+// The tray menu and the application window as they appear on the screen: the menu in both
+// layouts, opened by a right click on the tray icon, with the side bar running down its left
+// edge (its rows taken from the off-screen side bar from the menu's first row), one item
+// highlighted under the mouse and one grayed; and the application window in its three modes.
+// With TW_SCREENSHOTS set to a folder (a Windows path), the pictures are saved there as
+// lookout-menu-large.bmp, lookout-menu-small.bmp and lookout-window-launch/kill/options.bmp.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Form.h"
+#include "TrayUiTestKit.h"
+#include "monitor/AppWindow.h"
+#include "monitor/modGeneral.h"
+#include "startup/RegSet.h"
+#include "ui/TrayUi.h"
+#include "ui/frmOsprey.h"
+
+namespace {
+
+using namespace tw::tray;
+
+// A copy of a part of the screen.
+class ScreenShot {
+public:
+    explicit ScreenShot(const RECT& rect)
+        : m_width(rect.right - rect.left), m_height(rect.bottom - rect.top), m_pixels() {
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, m_width, m_height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, m_width, m_height, screen, rect.left, rect.top, SRCCOPY);
+        SelectObject(memory, old);
+        m_info.biSize = sizeof(m_info);
+        m_info.biWidth = m_width;
+        m_info.biHeight = m_height;
+        m_info.biPlanes = 1;
+        m_info.biBitCount = 24;
+        m_stride = (m_width * 3 + 3) & ~3;
+        m_pixels.resize(static_cast<size_t>(m_stride) * m_height);
+        m_ok = GetDIBits(memory, bitmap, 0, m_height, m_pixels.data(), reinterpret_cast<BITMAPINFO*>(&m_info),
+                         DIB_RGB_COLORS) == m_height;
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+    bool Ok() const { return m_ok; }
+    // The pixel at (x, y) of the copy, as a COLORREF.
+    COLORREF Pixel(int x, int y) const {
+        const unsigned char* p = &m_pixels[static_cast<size_t>(m_height - 1 - y) * m_stride + x * 3];
+        return RGB(p[2], p[1], p[0]);
+    }
+    // Saves it as a BMP in the TW_SCREENSHOTS folder, when one is given.
+    void SaveAs(const char* name) const {
+        const char* folder = std::getenv("TW_SCREENSHOTS");
+        if (!folder || !*folder) return;
+        const std::string file = std::string(folder) + "\\" + name;
+        BITMAPFILEHEADER header = {};
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof(header) + sizeof(m_info);
+        header.bfSize = header.bfOffBits + static_cast<DWORD>(m_pixels.size());
+        FILE* out = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(nullptr, out) << file;
+        std::fwrite(&header, sizeof(header), 1, out);
+        std::fwrite(&m_info, sizeof(m_info), 1, out);
+        std::fwrite(m_pixels.data(), m_pixels.size(), 1, out);
+        EXPECT_EQ(0, std::fclose(out));
+    }
+
+private:
+    int m_width, m_height, m_stride = 0;
+    BITMAPINFOHEADER m_info = {};
+    std::vector<unsigned char> m_pixels;
+    bool m_ok = false;
+};
+
+// What a look at the open menu found.
+struct MenuLook {
+    bool seen = false;
+    bool highlighted = false;  // the item under the mouse took the highlight colour
+    std::vector<RECT> items;   // screen rectangles of the eight items
+    RECT window = {};
+    int sideBarMismatches = -1;
+    COLORREF grayedBackground = 0, grayedLeftEdge = 0, normalBackground = 0;
+};
+
+// Looks at the menu while it is tracked: puts the mouse on item `hover`, waits until it is
+// highlighted, copies the menu from the screen, then closes it. Runs from a thread timer,
+// which fires inside the menu's own loop.
+class MenuLooker {
+public:
+    MenuLooker(int hover, int grayed, const char* shot) : m_hover(hover), m_grayed(grayed), m_shot(shot) {
+        s_current = this;
+        m_timer = SetTimer(nullptr, 0, 50, &MenuLooker::Tick);
+    }
+    ~MenuLooker() {
+        KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    MenuLook look;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (s_current) s_current->Step();
+    }
+    void Step() {
+        HWND menuWindow = tw::test::MenuDriver::VisibleMenuWindow();
+        if (!menuWindow || m_done) return;
+        TrayMenu& menu = TrayUserInterface().Menu();
+        if (!look.seen) {
+            look.seen = true;
+            GetWindowRect(menuWindow, &look.window);
+            for (int i = 0; i < GetMenuItemCount(menu.hMenu); ++i) {
+                RECT rect = {};
+                GetMenuItemRect(nullptr, menu.hMenu, static_cast<UINT>(i), &rect);
+                look.items.push_back(rect);
+            }
+            const RECT& target = look.items[static_cast<size_t>(m_hover)];
+            SetCursorPos((target.left + target.right) / 2, (target.top + target.bottom) / 2);
+            m_started = GetTickCount();
+            return;
+        }
+        const RECT& target = look.items[static_cast<size_t>(m_hover)];
+        ScreenShot shot(look.window);
+        const int ox = look.window.left, oy = look.window.top;
+        look.highlighted = shot.Ok() && shot.Pixel(target.right - 3 - ox, target.top + 2 - oy) == GetSysColor(COLOR_HIGHLIGHT);
+        if (!look.highlighted && GetTickCount() - m_started < 3000) return;  // not yet repainted
+        const RECT& grayed = look.items[static_cast<size_t>(m_grayed)];
+        look.grayedBackground = shot.Pixel(grayed.right - 3 - ox, grayed.top + 2 - oy);
+        look.grayedLeftEdge = shot.Pixel(grayed.left + menu.SideBarWidth + 1 - ox, grayed.top + 2 - oy);
+        const RECT& exit = look.items.back();
+        look.normalBackground = shot.Pixel(exit.right - 3 - ox, exit.top + 2 - oy);
+        // The side bar down the left edge: row r of the menu's items is row r of the surface.
+        look.sideBarMismatches = 0;
+        const RECT& first = look.items.front();
+        for (int row = 0; row < exit.bottom - first.top; ++row)
+            for (int x = 0; x < menu.SideBarWidth; ++x)
+                if (shot.Pixel(first.left - ox + x, first.top - oy + row) != GetPixel(menu.hSideBarDC, x, row))
+                    ++look.sideBarMismatches;
+        shot.SaveAs(m_shot);
+        m_done = true;
+        EndMenu();
+    }
+
+    static MenuLooker* s_current;
+    int m_hover, m_grayed;
+    const char* m_shot;
+    UINT_PTR m_timer = 0;
+    DWORD m_started = 0;
+    bool m_done = false;
+};
+MenuLooker* MenuLooker::s_current = nullptr;
+
+class ScreenTest : public ::testing::Test, public tw::test::TrayUiFixture {
+protected:
+    ScreenTest() : m_previousWindow(SetAppWindow(&ApplicationWindow())) {
+        SetOnlineStartupFolder("C:\\users\\lee\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup\\");
+    }
+    ~ScreenTest() override {
+        if (frmOsprey* window = OspreyWindow().Existing()) window->Unload();
+        UnloadTray();
+        SetAppWindow(m_previousWindow);
+    }
+    // Right-clicks the icon with the mouse near the bottom right, as on a taskbar.
+    MenuLook LookAtMenu(const char* shot) {
+        SetCursorPos(700, 700);
+        MenuLooker looker(2, 3, shot);  // "Launch Internet Apps..." under the mouse
+        RightClick();
+        return looker.look;
+    }
+    void ExpectMenu(const MenuLook& look, int itemHeight) {
+        ASSERT_TRUE(look.seen);
+        ASSERT_EQ(8u, look.items.size());
+        const int heights[] = {itemHeight, 7, itemHeight, itemHeight, 7, itemHeight, 7, itemHeight};
+        for (size_t i = 0; i < 8; ++i) EXPECT_EQ(heights[i], look.items[i].bottom - look.items[i].top) << i;
+        EXPECT_TRUE(look.highlighted) << "the item under the mouse is highlighted";
+        EXPECT_EQ(GetSysColor(COLOR_MENU), look.grayedBackground) << "a grayed item keeps the menu colour";
+        EXPECT_EQ(GetSysColor(COLOR_MENU), look.normalBackground);
+        EXPECT_EQ(0, look.sideBarMismatches);
+        EXPECT_EQ(GetSysColor(COLOR_MENU), look.grayedLeftEdge) << "nothing between side bar and icon";
+        // Bottom-left corner at the cursor.
+        EXPECT_EQ(700, look.window.left);
+        EXPECT_EQ(700, look.window.bottom);
+    }
+
+private:
+    IAppWindow* m_previousWindow;
+};
+
+TEST_F(ScreenTest, TheLargeMenu) {
+    List("Mail Checker", false);
+    List("News Reader", false);
+    LoadIdle(false);
+    const MenuLook look = LookAtMenu("lookout-menu-large.bmp");
+    ExpectMenu(look, 32);
+}
+
+TEST_F(ScreenTest, TheSmallMenu) {
+    SetOption("SmallIcons", true);
+    List("Mail Checker", false);
+    LoadIdle(false);
+    ASSERT_EQ(20, TrayUserInterface().Menu().ItemHeight);
+    const MenuLook look = LookAtMenu("lookout-menu-small.bmp");
+    ExpectMenu(look, 20);
+}
+
+// The application window shown in `mode`; gives a copy of it from the screen.
+class WindowShot : public ScreenTest {
+protected:
+    void ListThree() {
+        List("Mail Checker", true);
+        List("News Reader", false);
+        List("Chat", false);
+        Apps[0].Path = "C:\\Program Files\\Mail Checker\\mailchk.exe";
+        Apps[1].Path = "C:\\Program Files\\News\\reader.exe";
+        Apps[1].Arguments = " /background";
+        Apps[2].Path = "C:\\Chat\\chat.exe";
+        processes.processes[0].path = Apps[0].Path;
+    }
+    frmOsprey& Show(const std::string& mode, bool autoPrompt) {
+        AppWindowMode = mode;
+        AutoPrompt = autoPrompt;
+        frmOsprey& window = OspreyWindow()();
+        window.Show();
+        EXPECT_TRUE(window.Visible());
+        SetForegroundWindow(window.Hwnd());
+        tw::test::PumpUntil([] { return false; }, 300);
+        return window;
+    }
+    void Keep(frmOsprey& window, const char* name) {
+        tw::test::PumpUntil([] { return false; }, 300);  // repainted after the last change
+        RECT rect;
+        GetWindowRect(window.Hwnd(), &rect);
+        ScreenShot shot(rect);
+        ASSERT_TRUE(shot.Ok());
+        // Painted: the list or the frame is not one flat colour.
+        int differing = 0;
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = 40; y < rect.bottom - rect.top - 40; y += 3)
+            for (int x = 20; x < rect.right - rect.left - 20; x += 3)
+                if (shot.Pixel(x, y) != face) ++differing;
+        EXPECT_GT(differing, 50);
+        shot.SaveAs(name);
+    }
+};
+
+TEST_F(WindowShot, LaunchMode) {
+    ListThree();
+    LoadIdle(true);
+    frmOsprey& window = Show("Launch Apps", false);
+    ASSERT_EQ(2, window.lvwApps.RowCount());
+    ListView_SetCheckState(window.lvwApps.Hwnd(), 0, TRUE);
+    EXPECT_TRUE(window.cmdOk.Enabled());
+    Keep(window, "lookout-window-launch.bmp");
+}
+
+TEST_F(WindowShot, KillMode) {
+    ListThree();
+    processes.Add(Apps[2].Path, "Chat");
+    LoadIdle(false);
+    frmOsprey& window = Show("Kill Apps", true);
+    ASSERT_EQ(2, window.lvwApps.RowCount());
+    Keep(window, "lookout-window-kill.bmp");
+}
+
+TEST_F(WindowShot, OptionsMode) {
+    SetOption("AskFirst", true);
+    SetOption("EnableState", true);
+    ListThree();
+    LoadIdle(false);
+    frmOsprey& window = Show("Options", false);
+    EXPECT_TRUE(window.frmOptions.Visible());
+    Keep(window, "lookout-window-options.bmp");
+}
+
+}  // namespace
