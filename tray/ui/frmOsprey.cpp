@@ -213,11 +213,8 @@ void frmOsprey::cmdOk_Click() {
     frmDialOsprey& tray = TrayWindow();
     const bool timerWasRunning = tray.tmrCheckConnection.Enabled();
     if (timerWasRunning) tray.tmrCheckConnection.SetEnabled(false);
-    // The tray window is the progress display, shown without taking the activation.
-    if (tray.Hwnd()) {
-        ShowWindow(tray.Hwnd(), SW_SHOWNOACTIVATE);
-        UpdateWindow(tray.Hwnd());
-    }
+    // The tray window is the progress display.
+    tray.ShowStatusWindow();
 
     if (IsKillMode(mode)) {
         for (int row = 1; row <= lvwApps.RowCount(); ++row) {
