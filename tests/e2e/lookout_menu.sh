@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Lookout.exe's tray menu for real under Wine and Xvfb. Two helpers (copies of idle_app)
+# behind shortcuts in the Online StartUp folder are started by hand before Lookout, which
+# adopts them; "EnableState" is on, so Exit stores whether the monitor ran.
+#   1. a right click on the tray icon opens the owner-drawn menu at the pointer;
+#   2. "Disable" stops the monitor: the tray icon turns to the disabled one (704), and the
+#      running helpers are closed (AskFirst is off);
+#   3. "Enable" starts the monitor again; with the helpers running again (launched by
+#      Lookout when there is a connection, else by hand and adopted), "Exit" closes them,
+#      removes the tray icon and ends Lookout with exit code 0; the stored "Enabled" is "True".
+# The tray icon is read from the screen: the tray window is searched for the exact opaque
+# pixels of the icon files. TW_SCREENSHOTS=DIR keeps the menu and tray pictures there.
+# Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+set -u
+. "$TW_SOURCE/tests/support/wine-env.sh"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+command -v xdotool >/dev/null || fail "needs xdotool"
+[ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import PIL' 2>/dev/null || fail "needs /usr/bin/python3 with PIL"
+
+work=$(mktemp -d "$TW_BUILD/wine/e2e-menu.XXXXXX")
+pids=()
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    tw_stop_server
+    tw_stop_xvfb
+    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+tw_make_template "$TW_BUILD/wine/template" || fail "no template prefix"
+tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+tw_wine_env "$work/pfx"
+tw_start_xvfb
+tw_start_server
+
+lookout="$TW_BIN/Lookout.exe"
+[ -f "$lookout" ] || fail "no $lookout"
+art="$TW_SOURCE/resources/lookout/art"
+
+# ---- Screen helpers ----
+
+shot() { xwd -root -silent | /usr/bin/convert xwd:- "$1"; }
+keep() { [ -n "${TW_SCREENSHOTS:-}" ] && cp "$1" "$TW_SCREENSHOTS/$2"; true; }
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1; }
+# Which of the tray icons 701-706 the tray window shows ("none" when none): the one whose
+# opaque pixels all appear, exactly, at some place in the window.
+tray_icon() {
+    local wid; wid=$(tray_window)
+    [ -n "$wid" ] || { echo none; return; }
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    shot "$work/screen.png"
+    /usr/bin/python3 - "$work/screen.png" "$X" "$Y" "$WIDTH" "$HEIGHT" "$art" <<'PY'
+import sys
+from PIL import Image
+screen, x, y, w, h, art = sys.argv[1], *map(int, sys.argv[2:6]), sys.argv[6]
+area = Image.open(screen).convert("RGB").crop((x, y, x + w, y + h))
+pixels = area.load()
+def icon16(number):
+    ico = Image.open(f"{art}/{number}.ico")
+    ico.size = (16, 16)
+    return ico.convert("RGBA")
+found = "none"
+# Icons with the program window first: the plain modem can be part of them.
+for number in (704, 705, 706, 701, 703, 702):
+    icon = icon16(number)
+    opaque = [(i, j, icon.getpixel((i, j))[:3]) for j in range(16) for i in range(16)
+              if icon.getpixel((i, j))[3] == 255]
+    if any(all(pixels[ox + i, oy + j] == c for i, j, c in opaque)
+           for oy in range(h - 15) for ox in range(w - 15)):
+        found = str(number)
+        break
+print(found)
+PY
+}
+wait_icon() {  # wait_icon NUMBER SECONDS
+    local i
+    for i in $(seq 1 $(( $2 * 2 ))); do
+        [ "$(tray_icon)" = "$1" ] && return 0
+        sleep 0.5
+    done
+    return 1
+}
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+# Right-clicks the tray icon and waits for a new visible window of a menu's size; sets
+# MENU_X, MENU_Y, MENU_W, MENU_H.
+open_menu() {
+    local wid before after new i
+    wid=$(tray_window)
+    [ -n "$wid" ] || fail "no tray window"
+    xdotool windowraise "$wid"
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    before=$(visible_windows)
+    xdotool mousemove $(( X + 12 )) $(( Y + 31 )) sleep 0.3 click 3
+    for i in $(seq 1 50); do
+        after=$(visible_windows)
+        new=$(comm -13 <(echo "$before") <(echo "$after"))
+        for w in $new; do
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            # The large layout: 190 wide, 4 x 32 + 3 x 7 + 32 = 181 high, plus the borders.
+            if [ "$WIDTH" -ge 190 ] && [ "$WIDTH" -le 230 ] && [ "$HEIGHT" -ge 181 ] && [ "$HEIGHT" -le 200 ]; then
+                MENU_X=$X MENU_Y=$Y MENU_W=$WIDTH MENU_H=$HEIGHT
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
+}
+menu_gone() {
+    local i
+    for i in $(seq 1 30); do
+        xdotool search --onlyvisible --name '' 2>/dev/null | while read -r w; do
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            [ "$X" = "$MENU_X" ] && [ "$Y" = "$MENU_Y" ] && [ "$HEIGHT" = "$MENU_H" ] && echo open
+        done | grep -q open || return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {  # wait_gone PID SECONDS
+    local i
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# ---- The helpers, their shortcuts and the options ----
+
+drive_c="$WINEPREFIX/drive_c"
+mkdir -p "$drive_c/twmenu"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/alpha.exe"
+cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/beta.exe"
+appdata=$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+[ -n "$appdata" ] || fail "no APPDATA"
+folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+"$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
+for name in alpha beta; do
+    "$WINE" "$TW_BIN/make_link.exe" "$folder\\$name.lnk" "C:\\twmenu\\$name.exe" "$name" </dev/null \
+        >/dev/null 2>&1 || fail "cannot write $name.lnk"
+done
+options='HKCU\Software\OSPREY\Options'
+"$WINE" reg add "$options" /v EnableState /t REG_SZ /d True /f </dev/null >/dev/null 2>&1 || fail "reg add"
+"$WINE" reg add "$options" /v AskFirst /t REG_SZ /d False /f </dev/null >/dev/null 2>&1 || fail "reg add"
+
+# Started under the paths the shortcuts name (a Unix path would run as Z:\...).
+start_helpers() {
+    "$WINE" 'C:\twmenu\alpha.exe' alpha </dev/null >/dev/null 2>&1 &
+    alpha=$!
+    "$WINE" 'C:\twmenu\beta.exe' beta </dev/null >/dev/null 2>&1 &
+    beta=$!
+    pids+=("$alpha" "$beta")
+    local i
+    for i in $(seq 1 100); do
+        [ -n "$(xdotool search --name '^alpha$' 2>/dev/null)" ] && [ -n "$(xdotool search --name '^beta$' 2>/dev/null)" ] && return 0
+        sleep 0.1
+    done
+    fail "the helpers did not start"
+}
+
+# How many processes run a helper's program (Lookout's launches included).
+helpers_running() {
+    "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z' |
+        awk -F'\t' '$2 == "c:\\twmenu\\alpha.exe" || $2 == "c:\\twmenu\\beta.exe"' | wc -l
+}
+
+echo "0. helpers running, Lookout started"
+start_helpers
+"$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
+lookout_pid=$!
+pids+=("$lookout_pid")
+for i in $(seq 1 100); do [ -n "$(tray_window)" ] && break; sleep 0.1; done
+[ -n "$(tray_window)" ] || fail "no tray icon within 10 s"
+sleep 3  # the first ticks: the helpers are adopted
+icon=$(tray_icon)
+echo "   tray icon $icon"
+case "$icon" in 705|706) ;; *) fail "the tray shows icon $icon, not one with applications running" ;; esac
+kill -0 "$alpha" && kill -0 "$beta" || fail "a helper ended at start"
+
+echo "1. a right click opens the menu"
+open_menu || fail "no menu after a right click on the tray icon"
+echo "   menu at $MENU_X,$MENU_Y, $MENU_W x $MENU_H"
+shot "$work/menu.png"
+keep "$work/menu.png" lookout-e2e-menu.png
+
+echo "2. Disable"
+xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + 3 + 16 )) sleep 0.3 click 1
+menu_gone || fail "the menu stayed open after the click"
+wait_icon 704 10 || fail "the tray does not show the disabled icon (it shows $(tray_icon))"
+echo "   tray icon 704"
+wait_gone "$alpha" 25 || fail "alpha still runs after Disable"
+wait_gone "$beta" 25 || fail "beta still runs after Disable"
+[ "$(helpers_running)" -eq 0 ] || fail "a helper still runs after Disable"
+echo "   helpers closed"
+kill -0 "$lookout_pid" || fail "Lookout ended"
+
+echo "3. Enable, the helpers running again, then Exit"
+open_menu || fail "no menu the second time"
+shot "$work/menu-disabled.png"
+keep "$work/menu-disabled.png" lookout-e2e-menu-disabled.png
+xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + 3 + 16 )) sleep 0.3 click 1
+menu_gone || fail "the menu stayed open after the click"
+for i in $(seq 1 20); do icon=$(tray_icon); [ "$icon" != 704 ] && [ "$icon" != none ] && break; sleep 0.5; done
+echo "   Enable: tray icon $icon"
+case "$icon" in 701|703|705|706) ;; *) fail "the monitor did not come back on (icon $icon)" ;; esac
+# With a connection Enable has launched them itself; without one they are started by hand
+# and the next tick adopts them.
+sleep 1
+[ "$(helpers_running)" -eq 2 ] || start_helpers
+for i in $(seq 1 20); do icon=$(tray_icon); case "$icon" in 705|706) break ;; esac; sleep 0.5; done
+case "$icon" in 705|706) ;; *) fail "the helpers do not count as running (icon $icon)" ;; esac
+echo "   helpers running: $(helpers_running), tray icon $icon"
+open_menu || fail "no menu the third time"
+xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + MENU_H - 3 - 16 )) sleep 0.3 click 1
+for i in $(seq 1 250); do [ "$(helpers_running)" -eq 0 ] && break; sleep 0.1; done
+[ "$(helpers_running)" -eq 0 ] || fail "$(helpers_running) helpers still run after Exit"
+echo "   helpers closed"
+wait_gone "$lookout_pid" 10 || fail "Lookout still runs after Exit"
+wait "$lookout_pid"; rc=$?
+[ "$rc" -eq 0 ] || fail "Lookout's exit code is $rc"
+[ "$(tray_icon)" = none ] || fail "the tray icon is still shown"
+echo "   Lookout ended, tray icon removed"
+enabled=$("$WINE" reg query "$options" /v Enabled </dev/null 2>/dev/null | tr -d '\r' | awk '/Enabled/ {print $NF}')
+[ "$enabled" = True ] || fail "stored Enabled is '$enabled', not True"
+echo "   stored Enabled: True"
+echo "PASS"
