@@ -65,25 +65,27 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+struct ToolTipSearch {
+    HWND owner;
+    HWND tip;
+};
+
+// (A named CALLBACK: a lambda does not convert to a stdcall pointer on 32-bit Windows.)
+BOOL CALLBACK FindToolTip(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ToolTipSearch*>(param);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 && GetWindow(window, GW_OWNER) == search->owner) {
+        search->tip = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The tooltip text the form's tooltip control holds for `control`.
 std::string ToolTipOf(HWND form, HWND control) {
-    struct Search {
-        HWND owner;
-        HWND tip;
-    } search = {form, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof(name));
-            if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 && GetWindow(window, GW_OWNER) == s->owner) {
-                s->tip = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ToolTipSearch search = {form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&search));
     if (!search.tip) return "(no tooltip control)";
     char text[512] = {};
     TOOLINFOA info = {};
