@@ -641,6 +641,30 @@ TEST_F(AppWindowTest, AConnectionAtStartWithAskFirstOpensTheLaunchWindowAllCheck
     EXPECT_EQ("Connected: LAN, With Apps Running", Tray().StatusText());
 }
 
+TEST_F(AppWindowTest, ATickThatSeesTheConnectionComeUpWithAskFirstOffersTheLaunch) {
+    size_t mailIndex = List("Mail", false);
+    List("News", true);
+    SetOption("AskFirst", true);
+    LoadIdle(false);
+    Online();
+    std::vector<std::string> texts;
+    bool allChecked = true;
+    WindowDriver driver([&](frmOsprey& window) {
+        texts = RowTexts(window);
+        for (int row = 1; row <= window.lvwApps.RowCount(); ++row) allChecked = allChecked && window.lvwApps.Checked(row);
+        EXPECT_TRUE(window.cmdOk.Enabled());
+        EXPECT_EQ("Launch Apps", window.Caption());
+        window.cmdOk.Click();
+    });
+    Tray().tmrCheckConnection_Timer();
+    EXPECT_EQ(1, driver.runs);
+    EXPECT_EQ(std::vector<std::string>{"Mail"}, texts) << "only what does not run";
+    EXPECT_TRUE(allChecked);
+    EXPECT_TRUE(Running(mailIndex));
+    EXPECT_TRUE(WasConnected);
+    EXPECT_FALSE(AutoPrompt);
+}
+
 TEST_F(AppWindowTest, DisableWithAskFirstOffersTheRunningApplicationsAllChecked) {
     size_t mailIndex = List("Mail", true);
     List("News", false);
