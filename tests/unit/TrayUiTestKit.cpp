@@ -40,7 +40,12 @@ HWND MenuDriver::VisibleMenuWindow() {
 void CALLBACK MenuDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (!g_driver) return;
     HWND menu = VisibleMenuWindow();
-    if (menu && menu != g_driver->m_actedOn) g_driver->Act(menu);
+    if (menu && menu != g_driver->m_actedOn) {
+        g_driver->Act(menu);
+    } else if (menu && g_driver->m_leaveOpen && GetTickCount() - g_driver->m_actedAt > 3000) {
+        g_driver->forcedClose = true;
+        EndMenu();
+    }
 }
 
 void MenuDriver::Act(HWND menuWindow) {
@@ -48,7 +53,9 @@ void MenuDriver::Act(HWND menuWindow) {
     ++menusSeen;
     foregroundWhileOpen = GetForegroundWindow();
     GetWindowRect(menuWindow, &menuRect);
+    m_actedAt = GetTickCount();
     if (onMenu) onMenu(menuWindow);
+    if (m_leaveOpen) return;
     if (!m_keys.empty()) {
         for (WPARAM key : m_keys) {
             PostMessageA(menuWindow, WM_KEYDOWN, key, 1);

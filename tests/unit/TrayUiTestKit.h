@@ -31,6 +31,10 @@ public:
     void Choose(int id) { m_choice = id; m_keys.clear(); }
     // Or: keys posted to the menu window, in order (the menu's own keyboard handling).
     void PressKeys(std::vector<WPARAM> keys) { m_keys = std::move(keys); }
+    // Or: leave the menu to the user (what `onMenu` did); after 3 s the driver closes it
+    // itself and notes that in `forcedClose`.
+    void LeaveOpen() { m_leaveOpen = true; }
+    bool forcedClose = false;
     std::function<void(HWND menuWindow)> onMenu;
 
     int menusSeen = 0;
@@ -47,6 +51,8 @@ private:
     int m_choice = 0;
     std::vector<WPARAM> m_keys;
     HWND m_actedOn = nullptr;
+    bool m_leaveOpen = false;
+    DWORD m_actedAt = 0;
 };
 
 // Lets window events run until `done` or `ms` pass; true when done.

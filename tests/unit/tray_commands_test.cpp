@@ -94,6 +94,28 @@ TEST_F(TrayCommandsTest, EscapeClosesTheMenuAndNothingHappens) {
     EXPECT_TRUE(Tray().tmrCheckConnection.Enabled());
 }
 
+TEST_F(TrayCommandsTest, AClickElsewhereClosesTheMenuAndNothingHappens) {
+    List("Mail", true);
+    LoadIdle(false);
+    MenuDriver driver;
+    driver.LeaveOpen();
+    driver.onMenu = [](HWND) {
+        SetCursorPos(900, 700);
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof(INPUT));
+    };
+    SetCursorPos(300, 400);
+    RightClick();
+    EXPECT_EQ(1, driver.menusSeen);
+    EXPECT_FALSE(driver.forcedClose) << "the click outside closed the menu";
+    EXPECT_EQ(0, TrayUserInterface().Menu().SelectedCommand);
+    EXPECT_TRUE(appWindow.openings.empty());
+    EXPECT_TRUE(Tray().tmrCheckConnection.Enabled());
+}
+
 TEST_F(TrayCommandsTest, TheKeyboardChoosesAnItemThroughTheMenusOwnCommand) {
     List("Mail", false);
     LoadIdle(false);
