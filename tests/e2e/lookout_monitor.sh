@@ -17,21 +17,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(id -u)" = 0 ] || fail "needs root for ip netns"
 command -v xdotool >/dev/null || fail "needs xdotool"
 
-ns="tw-e2e-$$"
 octet=$(( $$ % 200 + 20 ))
-veth_in="twi$$"
-veth_out="two$$"
 work=$(mktemp -d "$TW_BUILD/wine/e2e-monitor.XXXXXX")
 pids=()
 
 cleanup() {
     local p
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    if ip netns list 2>/dev/null | grep -qw "$ns"; then
-        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -k >/dev/null 2>&1
-        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -w >/dev/null 2>&1
-        ip netns del "$ns" 2>/dev/null
-    fi
+    tw_netns_destroy
     tw_stop_xvfb
     if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
@@ -43,20 +36,12 @@ tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
 tw_wine_env "$work/pfx"
 tw_start_xvfb
 
-ip netns add "$ns" || fail "cannot create namespace $ns"
-ip -n "$ns" link set lo up
-ip -n "$ns" link add "$veth_in" type veth peer name "$veth_out"
-ip -n "$ns" addr add "10.231.$octet.2/24" dev "$veth_in"
-ip -n "$ns" link set "$veth_in" up
-ip -n "$ns" link set "$veth_out" up
-online() { ip -n "$ns" route add default via "10.231.$octet.1" dev "$veth_in"; }
-offline() { ip -n "$ns" route del default; }
+tw_netns_create "tw-e2e-$$" "10.231.$octet" || fail "cannot create a network namespace"
+online() { tw_netns_online; }
+offline() { tw_netns_offline; }
 
 # Everything Wine runs inside the namespace, the wineserver first.
-in_ns() {
-    ip netns exec "$ns" env WINEPREFIX="$WINEPREFIX" WINEARCH="$WINEARCH" WINEDEBUG="$WINEDEBUG" \
-        WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="$DISPLAY" "$@"
-}
+in_ns() { tw_in_ns "$@"; }
 in_ns wineserver -p </dev/null >/dev/null 2>&1
 in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
 

@@ -25,21 +25,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v xdotool >/dev/null || fail "needs xdotool"
 command -v winedump >/dev/null || fail "needs winedump"
 
-ns="tw-mw-$$"
 octet=$(( $$ % 200 + 20 ))
-veth_in="tmi$$"
-veth_out="tmo$$"
 work=$(mktemp -d "$TW_BUILD/wine/e2e-marshal.XXXXXX")
 pids=()
 
 cleanup() {
     local p
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    if ip netns list 2>/dev/null | grep -qw "$ns"; then
-        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -k >/dev/null 2>&1
-        ip netns exec "$ns" env WINEPREFIX="$work/pfx" wineserver -w >/dev/null 2>&1
-        ip netns del "$ns" 2>/dev/null
-    fi
+    tw_netns_destroy
     tw_stop_xvfb
     if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
@@ -53,16 +46,8 @@ tw_start_xvfb
 
 # The whole run happens in the namespace (the wineserver first); its route stays down until
 # Lookout's turn.
-ip netns add "$ns" || fail "cannot create namespace $ns"
-ip -n "$ns" link set lo up
-ip -n "$ns" link add "$veth_in" type veth peer name "$veth_out"
-ip -n "$ns" addr add "10.232.$octet.2/24" dev "$veth_in"
-ip -n "$ns" link set "$veth_in" up
-ip -n "$ns" link set "$veth_out" up
-in_ns() {
-    ip netns exec "$ns" env WINEPREFIX="$WINEPREFIX" WINEARCH="$WINEARCH" WINEDEBUG="$WINEDEBUG" \
-        WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="$DISPLAY" "$@"
-}
+tw_netns_create "tw-mw-$$" "10.232.$octet" || fail "cannot create a network namespace"
+in_ns() { tw_in_ns "$@"; }
 in_ns wineserver -p </dev/null >/dev/null 2>&1
 in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
 
@@ -284,7 +269,7 @@ echo "3. Lookout, online, launches the Online StartUp folder"
 for title in MailApp NewsApp PagerApp SyncApp OspreyApp; do
     [ -z "$(windows_named "$title")" ] || fail "$title runs before Lookout started"
 done
-ip -n "$ns" route add default via "10.232.$octet.1" dev "$veth_in" || fail "cannot add the route"
+tw_netns_online || fail "cannot add the route"
 start=$(date +%s.%N)
 in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 lookout=$!

@@ -83,3 +83,36 @@ tw_stop_xvfb() {
     [ -n "${TW_XVFB_PID:-}" ] && kill "$TW_XVFB_PID" 2>/dev/null && wait "$TW_XVFB_PID" 2>/dev/null
     TW_XVFB_PID=
 }
+
+# A private network namespace whose connection the caller switches on and off: Wine started
+# in it (wineserver first) sees InternetGetConnectedState follow the default route. Created
+# offline. tw_netns_create NAME NET, NET being three octets of a private /24 (10.231.7).
+tw_netns_create() {
+    TW_NS=$1 TW_NS_NET=$2
+    ip netns add "$TW_NS" || return 1
+    ip -n "$TW_NS" link set lo up
+    # Both ends live inside the namespace, so fixed names cannot clash with other runs.
+    ip -n "$TW_NS" link add twa type veth peer name twb
+    ip -n "$TW_NS" addr add "$TW_NS_NET.2/24" dev twa
+    ip -n "$TW_NS" link set twa up
+    ip -n "$TW_NS" link set twb up
+}
+tw_netns_online() { ip -n "$TW_NS" route add default via "$TW_NS_NET.1" dev twa; }
+tw_netns_offline() { ip -n "$TW_NS" route del default; }
+
+# Runs a command inside the namespace with the Wine environment of tw_wine_env.
+tw_in_ns() {
+    ip netns exec "$TW_NS" env WINEPREFIX="$WINEPREFIX" WINEARCH="$WINEARCH" WINEDEBUG="$WINEDEBUG" \
+        WINEDLLOVERRIDES="$WINEDLLOVERRIDES" DISPLAY="${DISPLAY:-}" "$@"
+}
+
+# Stops the prefix's wineserver inside the namespace, then removes the namespace.
+tw_netns_destroy() {
+    [ -n "${TW_NS:-}" ] || return 0
+    if ip netns list 2>/dev/null | grep -qw "$TW_NS"; then
+        tw_in_ns wineserver -k >/dev/null 2>&1
+        tw_in_ns wineserver -w >/dev/null 2>&1
+        ip netns del "$TW_NS" 2>/dev/null
+    fi
+    TW_NS=
+}
