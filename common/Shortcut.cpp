@@ -65,16 +65,19 @@ std::string FieldText(const std::vector<char>& buffer) {
 
 }  // namespace
 
+bool CreateShellLinkObject(ComPtr<IShellLinkA>& link, ComPtr<IPersistFile>& file) {
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      link.Out())) &&
+           SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out()));
+}
+
 bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& workingDirectory,
                   std::string& arguments, std::string& iconPath, int& iconIndex, int& showCmd) {
     if (linkFile.empty()) return false;
 
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.Out())))
-        return false;
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
+    if (!CreateShellLinkObject(link, file)) return false;
     if (FAILED(file->Load(Widen(linkFile).c_str(), STGM_READ))) return false;
 
     std::vector<char> pathBuffer = FieldBuffer();

@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "Com.h"
 #include "Picture.h"
 
 namespace tw {
@@ -16,6 +20,10 @@ namespace tw {
 // left as they were.
 bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& workingDirectory,
                   std::string& arguments, std::string& iconPath, int& iconIndex, int& showCmd);
+
+// Creates the shell's link object (CLSID_ShellLink) with its IShellLinkA and IPersistFile
+// interfaces; false when either cannot be had.
+bool CreateShellLinkObject(ComPtr<IShellLinkA>& link, ComPtr<IPersistFile>& file);
 
 // Hands an icon handle to a picture object that owns it from now on.
 // A null handle gives an empty picture.

@@ -87,11 +87,8 @@ bool CreateShortcut(const std::string& linkFile, const std::string& path,
                     const std::string& iconFile, int iconIndex, int showCmd) {
     if (linkFile.empty() || path.empty()) return false;
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.Out())))
-        return false;
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return false;
+    if (!CreateShellLinkObject(link, file)) return false;
     if (FAILED(link->SetPath(path.c_str()))) return false;
     if (!workingDirectory.empty() && FAILED(link->SetWorkingDirectory(workingDirectory.c_str())))
         return false;
