@@ -18,22 +18,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v xdotool >/dev/null || fail "needs xdotool"
 [ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import PIL' 2>/dev/null || fail "needs /usr/bin/python3 with PIL"
 
-work=$(mktemp -d "$TW_BUILD/wine/e2e-menu.XXXXXX")
-pids=()
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    tw_stop_server
-    tw_stop_xvfb
-    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-tw_make_template "$TW_BUILD/wine/template" || fail "no template prefix"
-tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
-tw_wine_env "$work/pfx"
-tw_start_xvfb
+tw_e2e_begin menu
 tw_start_server
 
 lookout="$TW_BIN/Lookout.exe"

@@ -9,21 +9,8 @@
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
 
-work=$(mktemp -d "$TW_BUILD/wine/e2e-lookout.XXXXXX")
-tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
-tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
-tw_wine_env "$work/pfx"
-tw_start_xvfb
+tw_e2e_begin lookout
 tw_start_server
-pids=()
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    tw_stop_server
-    tw_stop_xvfb
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 now() { date +%s.%N; }
 elapsed() { echo "$(now) - $1" | bc; }

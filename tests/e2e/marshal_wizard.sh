@@ -26,23 +26,7 @@ command -v xdotool >/dev/null || fail "needs xdotool"
 command -v winedump >/dev/null || fail "needs winedump"
 
 octet=$(( $$ % 200 + 20 ))
-work=$(mktemp -d "$TW_BUILD/wine/e2e-marshal.XXXXXX")
-pids=()
-
-cleanup() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    tw_netns_destroy
-    tw_stop_xvfb
-    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-tw_make_template "$TW_BUILD/wine/template" || fail "no template prefix"
-tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
-tw_wine_env "$work/pfx"
-tw_start_xvfb
+tw_e2e_begin marshal
 
 # The whole run happens in the namespace (the wineserver first); its route stays down until
 # Lookout's turn.

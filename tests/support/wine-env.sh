@@ -116,3 +116,26 @@ tw_netns_destroy() {
     fi
     TW_NS=
 }
+
+# The start of an end-to-end script: a work folder ($work) holding its own prefix copied from
+# the template ($work/pfx, the Wine environment set), a private Xvfb, and a trap that on exit
+# kills the processes listed in $pids, stops Wine (inside the namespace when there is one),
+# stops Xvfb and removes $work (kept with TW_KEEP=1). tw_e2e_begin NAME
+tw_e2e_begin() {
+    work=$(mktemp -d "$TW_BUILD/wine/e2e-$1.XXXXXX")
+    pids=()
+    trap tw_e2e_end EXIT
+    trap 'exit 130' INT TERM
+    tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+    tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+    tw_wine_env "$work/pfx"
+    tw_start_xvfb
+}
+
+tw_e2e_end() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    if [ -n "${TW_NS:-}" ]; then tw_netns_destroy; else tw_stop_server; fi
+    tw_stop_xvfb
+    if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+}
