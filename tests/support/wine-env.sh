@@ -139,3 +139,68 @@ tw_e2e_end() {
     tw_stop_xvfb
     if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
+
+# ---- Setup: silent install and uninstall -------------------------------------------------
+# How a script installs and removes Tetherwatch and learns the result (the 32-bit checks in
+# the emulated machine do the same): `SETUP /S [/D=DIR]` returns when it has finished, exit
+# code 0 when installed, 3 when Lookout runs. The uninstaller is started in place,
+# `DIR\Uninstall.exe /S _?=DIR`, so that it too returns only at the end with its result
+# (without _?= it copies itself to %TEMP%, starts the copy and returns at once); it cannot
+# delete its own file, so the caller does, and removes DIR when nothing else is left in it.
+# Paths are Windows paths; needs $WINE and WINEPREFIX (tw_wine_env).
+
+tw_win_env() { "$WINE" cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }  # NAME
+tw_unix_path() { "$WINE" winepath -u "$1" </dev/null 2>/dev/null | tr -d '\r'; }  # WINPATH
+
+# Sets TW_INSTALL_DIR (the default install folder), TW_PROGRAMS and TW_STARTUP (the Start
+# menu's Programs folder and the StartUp folder in it).
+tw_setup_paths() {
+    TW_INSTALL_DIR="$(tw_win_env LOCALAPPDATA)\\Programs\\Tetherwatch"
+    TW_PROGRAMS="$(tw_win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs"
+    TW_STARTUP="$TW_PROGRAMS\\StartUp"
+}
+
+tw_setup_install() {  # SETUP [DIR]: returns Setup's exit code
+    if [ -n "${2:-}" ]; then "$WINE" "$1" /S "/D=$2"; else "$WINE" "$1" /S; fi </dev/null >/dev/null 2>&1
+}
+
+tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code
+    "$WINE" "$1\\Uninstall.exe" /S "_?=$1" </dev/null >/dev/null 2>&1
+    local rc=$? dir
+    [ "$rc" -eq 0 ] || return "$rc"
+    dir=$(tw_unix_path "$1")
+    rm -f "$dir/Uninstall.exe"
+    rmdir "$dir" 2>/dev/null
+    return 0
+}
+
+# What an installation into DIR must have (tw_setup_installed) and what an uninstall must
+# leave of it (tw_setup_removed): each prints what is wrong and returns non-zero then.
+tw_setup_installed() {  # DIR
+    local dir programs bad=0 f
+    dir=$(tw_unix_path "$1"); programs=$(tw_unix_path "$TW_PROGRAMS")
+    for f in "$dir/Lookout.exe" "$dir/Marshal.exe" "$dir/README.txt" "$dir/LICENSE.txt" \
+             "$dir/Uninstall.exe" "$programs/StartUp/OSPREY.LNK" "$programs/Tetherwatch/Lookout.lnk" \
+             "$programs/Tetherwatch/Online StartUp Wizard.lnk" \
+             "$programs/Tetherwatch/Uninstall Tetherwatch.lnk"; do
+        [ -f "$f" ] || { echo "not installed: $f"; bad=1; }
+    done
+    [ -d "$programs/Online Startup" ] || { echo "no Online StartUp folder"; bad=1; }
+    "$WINE" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tetherwatch' \
+        </dev/null >/dev/null 2>&1 || { echo "no Apps & Features entry"; bad=1; }
+    return "$bad"
+}
+
+tw_setup_removed() {  # DIR
+    local dir programs bad=0 f key
+    dir=$(tw_unix_path "$1"); programs=$(tw_unix_path "$TW_PROGRAMS")
+    for f in "$dir/Lookout.exe" "$dir/Marshal.exe" "$dir/README.txt" "$dir/LICENSE.txt" \
+             "$dir/Uninstall.exe" "$programs/StartUp/OSPREY.LNK" "$programs/Tetherwatch"; do
+        [ -e "$f" ] && { echo "not removed: $f"; bad=1; }
+    done
+    for key in 'Microsoft\Windows\CurrentVersion\Uninstall\Tetherwatch' OSPREY; do
+        "$WINE" reg query "HKCU\\Software\\$key" </dev/null >/dev/null 2>&1 &&
+            { echo "not removed: HKCU\\Software\\$key"; bad=1; }
+    done
+    return "$bad"
+}
