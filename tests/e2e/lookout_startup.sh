@@ -30,16 +30,6 @@ wait_for_box() {
     done
     return 1
 }
-# Waits up to $2 seconds for the background process $1 to end; sets rc.
-wait_exit() {
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; rc=$?; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
-
 # The Online StartUp folder as the wizard makes it: the shell's Programs folder of the
 # Start menu, then "Online Startup".
 appdata=$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
@@ -63,7 +53,7 @@ start=$(now)
 "$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
 second=$!
 pids+=("$second")
-wait_exit "$second" 15 || fail "the second copy did not end within 15 s"
+tw_wait_exit "$second" 15 || fail "the second copy did not end within 15 s"
 echo "   second copy ended after $(elapsed "$start") s with exit code $rc"
 [ "$rc" -eq 0 ] || fail "the second copy's exit code is $rc"
 [ "$(boxes | wc -l)" -eq 1 ] || fail "the second copy showed something"
@@ -71,12 +61,12 @@ echo "   second copy ended after $(elapsed "$start") s with exit code $rc"
 echo "3. OK ends the first copy without touching the settings"
 xdotool windowfocus "$box" 2>/dev/null
 xdotool key --window "$box" Return 2>/dev/null
-if ! wait_exit "$first" 10; then
+if ! tw_wait_exit "$first" 10; then
     # Keys can miss an unmanaged window without focus: press OK with the mouse instead.
     echo "   Return did not reach the box; clicking OK"
     eval "$(xdotool getwindowgeometry --shell "$box")"
     xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
-    wait_exit "$first" 10 || fail "the first copy did not end after OK"
+    tw_wait_exit "$first" 10 || fail "the first copy did not end after OK"
 fi
 [ "$rc" -eq 0 ] || fail "the first copy's exit code is $rc"
 [ -z "$(boxes)" ] || fail "a box is still shown"

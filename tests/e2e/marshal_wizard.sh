@@ -89,23 +89,7 @@ sync_row=$(( $(echo "$user_rows" | grep -c .) + 1 ))
 
 # ---- 1. The wizard --------------------------------------------------------------------------
 windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
-wait_window() {  # TITLE SECONDS: prints the first window's id
-    local i wid
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        wid=$(windows_named "$1" | head -n1)
-        [ -n "$wid" ] && { echo "$wid"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-wait_gone() {  # WINDOW-ID SECONDS
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
+wait_window() { tw_wait_window "^$1\$" "$2"; }  # TITLE SECONDS: prints the first window's id
 
 in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
 marshal=$!
@@ -143,10 +127,10 @@ answer_box() {  # SECONDS
     box=$(wait_window 'Online StartUp Wizard' "$1") || return 1
     sleep 0.3
     xdotool key Return
-    if ! wait_gone "$box" 3; then
+    if ! tw_wait_gone "$box" 3; then
         eval "$(xdotool getwindowgeometry --shell "$box")"
         xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
-        wait_gone "$box" 3 || return 1
+        tw_wait_gone "$box" 3 || return 1
     fi
     sleep 0.5
 }
@@ -171,7 +155,7 @@ rename=$(wait_window Rename 10) || fail "no rename dialog"
 sleep 0.5
 shot marshal-rename
 xdotool type --delay 40 'Sync Tool'; key Return  # the name was selected: typing replaces it
-wait_gone "$rename" 5 || fail "the rename dialog did not accept 'Sync Tool'"
+tw_wait_gone "$rename" 5 || fail "the rename dialog did not accept 'Sync Tool'"
 [ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a message after the rename"
 shot marshal-page3
 next_button                                     # Finish, with the mouse

@@ -80,32 +80,6 @@ programs=$(tw_unix_path "$TW_PROGRAMS")
 online="$programs/Online Startup"
 [ ! -e "$online" ] || fail "the Online StartUp folder exists before Setup"
 
-windows_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
-wait_window() {  # PATTERN SECONDS [EXCEPT-ID]: prints the first window's id
-    local i wid
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        wid=$(windows_named "$1" | grep -vx "${3:-none}" | head -n1)
-        [ -n "$wid" ] && { echo "$wid"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-wait_gone() {  # WINDOW-ID SECONDS
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-wait_exit() {  # PID SECONDS: sets rc
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; rc=$?; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 shot() {  # WINDOW-ID NAME
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
     mkdir -p "$TW_SCREENSHOTS"
@@ -181,10 +155,10 @@ cp "$online/Online App.lnk" "$work/online.lnk"
 for i in $(seq 1 300); do lookout_runs && break; sleep 0.1; done
 lookout_runs || fail "Lookout is not running 30 s after OSPREY.LNK was started"
 sleep 2  # a tick or two offline
-[ -z "$(windows_named '^OnlineApp$')" ] || fail "the program started while offline"
+[ -z "$(tw_windows '^OnlineApp$')" ] || fail "the program started while offline"
 tw_netns_online || fail "cannot add the route"
 start=$(date +%s.%N)
-wait_window '^OnlineApp$' 30 >/dev/null || fail "the program did not start within 30 s of the route"
+tw_wait_window '^OnlineApp$' 30 >/dev/null || fail "the program did not start within 30 s of the route"
 echo "   OnlineApp started $(echo "$(date +%s.%N) - $start" | bc) s after the route came up"
 
 # ---- 4. Refusal while Lookout runs ---------------------------------------------------------
@@ -194,10 +168,10 @@ tw_setup_install "$setup"; check "silent Setup's exit code" 3 "$?"
 "$WINE" "$setup" </dev/null >/dev/null 2>&1 &
 shown=$!
 pids+=("$shown")
-box=$(wait_window "^$title\$" 30) || fail "no Retry/Cancel box"
+box=$(tw_wait_window "^$title\$" 30) || fail "no Retry/Cancel box"
 shot "$box" setup-lookout-running
 click_in "$box" 'WIDTH / 2 + 44' 'HEIGHT - 24'   # Cancel
-wait_exit "$shown" 20 || fail "Setup did not end after Cancel"
+tw_wait_exit "$shown" 20 || fail "Setup did not end after Cancel"
 check "Setup's exit code after Cancel" 3 "$rc"
 tw_setup_uninstall "$dir_win"; check "silent uninstaller's exit code" 3 "$?"
 check "README.txt left alone" marker "$(cat "$dir/README.txt")"
@@ -211,7 +185,7 @@ printf 'REGEDIT4\r\n' >"$dir/removed.reg"  # as the wizard names it
 "$WINE" "$setup" </dev/null >/dev/null 2>&1 &
 shown=$!
 pids+=("$shown")
-page=$(wait_window "^$title" 30) || fail "no Setup window"
+page=$(tw_wait_window "^$title" 30) || fail "no Setup window"
 sleep 1
 for name in setup-welcome setup-licence setup-folder; do
     shot "$page" "$name"
@@ -224,12 +198,12 @@ done
 sleep 1.5
 shot "$page" setup-finish
 next_button "$page"                              # Finish: both boxes are checked
-wizard=$(wait_window '^Osprey Online StartUp Wizard$' 30) || fail "the finish page did not run the wizard"
+wizard=$(tw_wait_window '^Osprey Online StartUp Wizard$' 30) || fail "the finish page did not run the wizard"
 sleep 1
-[ -z "$(windows_named "^$title")" ] || fail "Setup's window stays while the wizard runs"
+[ -z "$(tw_windows "^$title")" ] || fail "Setup's window stays while the wizard runs"
 lookout_runs && fail "Lookout started before the wizard closed"
 click_in "$wizard" 387 'HEIGHT - 25'           # the wizard's Cancel
-wait_exit "$shown" 30 || fail "Setup did not end after the wizard"
+tw_wait_exit "$shown" 30 || fail "Setup did not end after the wizard"
 check "Setup's exit code" 0 "$rc"
 for i in $(seq 1 300); do lookout_runs && break; sleep 0.1; done
 lookout_runs && echo "   ok: Lookout started after the wizard closed" ||
@@ -250,9 +224,9 @@ end_lookout
 tw_setup_uninstall "$dir_win" &  # a message would keep it waiting
 uninstall=$!
 pids+=("$uninstall")
-wait_exit "$uninstall" 60 || fail "the silent uninstall did not end within 60 s"
+tw_wait_exit "$uninstall" 60 || fail "the silent uninstall did not end within 60 s"
 check "uninstaller's exit code" 0 "$rc"
-check "no message" "" "$(windows_named "^Tetherwatch $TW_VERSION Uninstall")"
+check "no message" "" "$(tw_windows "^Tetherwatch $TW_VERSION Uninstall")"
 tw_setup_removed "$dir_win" || failures=$((failures + 1))
 check "install folder: REMOVED.REG alone" removed.reg "$(listing "$dir")"
 check "Online StartUp shortcut kept" 1 "$(cmp -s "$work/online.lnk" "$online/Online App.lnk" && echo 1)"
@@ -264,18 +238,18 @@ tw_setup_install "$setup"; check "Setup's exit code" 0 "$?"
 "$WINE" "$dir_win\\Uninstall.exe" "_?=$dir_win" </dev/null >/dev/null 2>&1 &
 shown=$!
 pids+=("$shown")
-page=$(wait_window "^Tetherwatch $TW_VERSION Uninstall" 30) || fail "no uninstaller window"
+page=$(tw_wait_window "^Tetherwatch $TW_VERSION Uninstall" 30) || fail "no uninstaller window"
 sleep 1
 shot "$page" uninstall-confirm
 next_button "$page"                              # Uninstall
-box=$(wait_window "^Tetherwatch $TW_VERSION Uninstall\$" 30 "$page") || fail "no message about REMOVED.REG"
+box=$(tw_wait_window "^Tetherwatch $TW_VERSION Uninstall\$" 30 "$page") || fail "no message about REMOVED.REG"
 sleep 0.5
 shot "$box" uninstall-removed-reg
 click_in "$box" 'WIDTH / 2' 'HEIGHT - 24'      # OK
-wait_gone "$box" 5 || fail "the message did not close"
+tw_wait_gone "$box" 5 || fail "the message did not close"
 sleep 1
 next_button "$page"                              # Close
-wait_exit "$shown" 30 || fail "the uninstaller did not end"
+tw_wait_exit "$shown" 30 || fail "the uninstaller did not end"
 check "uninstaller's exit code" 0 "$rc"
 check "install folder: REMOVED.REG and the uninstaller" $'Uninstall.exe\nremoved.reg' "$(listing "$dir")"
 rm -f "$dir/removed.reg"

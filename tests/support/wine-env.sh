@@ -140,6 +140,35 @@ tw_e2e_end() {
     if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 
+# ---- Waiting for windows and processes: polls every 0.1 s up to a limit in seconds ---------
+# Visible windows whose title matches the extended regular expression PATTERN (on $DISPLAY).
+tw_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
+tw_wait_window() {  # PATTERN SECONDS [EXCEPT-ID]: prints the id of the first such window
+    local i wid
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        wid=$(tw_windows "$1" | grep -vx "${3:-none}" | head -n1)
+        [ -n "$wid" ] && { echo "$wid"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+tw_wait_gone() {  # WINDOW-ID SECONDS: until the window no longer exists
+    local i
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+tw_wait_exit() {  # PID SECONDS: until the background process PID ends; sets rc to its exit code
+    local i
+    for i in $(seq 1 $(( $2 * 10 ))); do
+        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; rc=$?; return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # ---- Setup: silent install and uninstall -------------------------------------------------
 # How a script installs and removes Tetherwatch and learns the result (the 32-bit checks in
 # the emulated machine do the same): `SETUP /S [/D=DIR]` returns when it has finished, exit
@@ -169,6 +198,7 @@ tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code
     local rc=$? dir
     [ "$rc" -eq 0 ] || return "$rc"
     dir=$(tw_unix_path "$1")
+    [ -n "$dir" ] || return 1
     rm -f "$dir/Uninstall.exe"
     rmdir "$dir" 2>/dev/null
     return 0
