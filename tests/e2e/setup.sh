@@ -30,6 +30,9 @@ failures=0
 check() {  # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then echo "   ok: $1"; else echo "   FAIL: $1: expected [$2], got [$3]" >&2; failures=$((failures + 1)); fi
 }
+same() {  # WHAT FILE-A FILE-B
+    if cmp -s "$2" "$3"; then echo "   ok: $1"; else echo "   FAIL: $1" >&2; failures=$((failures + 1)); fi
+}
 listing() { ls -A "$1" 2>/dev/null | LC_ALL=C sort; }
 checkpoint() { [ "$failures" -eq 0 ] || fail "$failures check(s) failed"; }
 
@@ -52,8 +55,7 @@ for a in x64 x86; do
     bin=$x64_build; [ $a = x86 ] && bin=$x86_build
     for exe in Lookout.exe Marshal.exe; do
         [ -f "$bin/$exe" ] || continue  # the other build may not be next to this one
-        unzip -p "$zip" "$exe" | cmp -s - "$bin/$exe" && echo "   ok: $a zip's $exe is the build's" ||
-            { echo "   FAIL: $a zip's $exe differs from $bin/$exe" >&2; failures=$((failures + 1)); }
+        same "$a zip's $exe is the build's" <(unzip -p "$zip" "$exe") "$bin/$exe"
     done
 done
 checkpoint
@@ -117,11 +119,9 @@ echo "2. silent install into a fresh prefix"
 tw_setup_install "$setup"; check "Setup's exit code" 0 "$?"
 tw_setup_installed "$dir_win" || failures=$((failures + 1))
 for exe in Lookout.exe Marshal.exe; do
-    cmp -s "$TW_BIN/$exe" "$dir/$exe" && echo "   ok: $exe is the build's" ||
-        { echo "   FAIL: $exe differs from the build's" >&2; failures=$((failures + 1)); }
+    same "$exe is the build's" "$TW_BIN/$exe" "$dir/$exe"
 done
-tr -d '\r' <"$dir/README.txt" | cmp -s - "$TW_SOURCE/README.md" && echo "   ok: README.txt is README.md" ||
-    { echo "   FAIL: README.txt is not README.md" >&2; failures=$((failures + 1)); }
+same "README.txt is README.md" <(tr -d '\r' <"$dir/README.txt") "$TW_SOURCE/README.md"
 check "OSPREY.LNK's target" "$dir_win\\Lookout.exe" "$(lnk_path "$programs/StartUp/OSPREY.LNK")"
 check "OSPREY.LNK's working directory" "$dir_win" "$(lnk_field "$programs/StartUp/OSPREY.LNK" 'Working directory')"
 check "Start menu" $'Lookout.lnk\nOnline StartUp Wizard.lnk\nUninstall Tetherwatch.lnk' "$(listing "$programs/Tetherwatch")"
@@ -208,8 +208,7 @@ check "Setup's exit code" 0 "$rc"
 for i in $(seq 1 300); do lookout_runs && break; sleep 0.1; done
 lookout_runs && echo "   ok: Lookout started after the wizard closed" ||
     { echo "   FAIL: the finish page did not start Lookout" >&2; failures=$((failures + 1)); }
-tr -d '\r' <"$dir/README.txt" | cmp -s - "$TW_SOURCE/README.md" && echo "   ok: README.txt replaced" ||
-    { echo "   FAIL: README.txt not replaced" >&2; failures=$((failures + 1)); }
+same "README.txt replaced" <(tr -d '\r' <"$dir/README.txt") "$TW_SOURCE/README.md"
 check "REMOVED.REG kept" REGEDIT4 "$(tr -d '\r' <"$dir/removed.reg")"
 read_values
 check "InstallLocation" "REG_SZ $dir_win" "$(reg_value InstallLocation)"
@@ -229,7 +228,7 @@ check "uninstaller's exit code" 0 "$rc"
 check "no message" "" "$(tw_windows "^Tetherwatch $TW_VERSION Uninstall")"
 tw_setup_removed "$dir_win" || failures=$((failures + 1))
 check "install folder: REMOVED.REG alone" removed.reg "$(listing "$dir")"
-check "Online StartUp shortcut kept" 1 "$(cmp -s "$work/online.lnk" "$online/Online App.lnk" && echo 1)"
+same "Online StartUp shortcut kept" "$work/online.lnk" "$online/Online App.lnk"
 checkpoint
 
 # ---- 7. Uninstall shown; then without REMOVED.REG -----------------------------------------
@@ -257,6 +256,6 @@ tw_setup_install "$setup"; check "Setup's exit code" 0 "$?"
 tw_setup_uninstall "$dir_win"; check "uninstaller's exit code" 0 "$?"
 tw_setup_removed "$dir_win" || failures=$((failures + 1))
 check "install folder gone" "" "$(ls -d "$dir" 2>/dev/null)"
-check "Online StartUp shortcut kept" 1 "$(cmp -s "$work/online.lnk" "$online/Online App.lnk" && echo 1)"
+same "Online StartUp shortcut kept" "$work/online.lnk" "$online/Online App.lnk"
 checkpoint
 echo "PASS"
