@@ -37,12 +37,18 @@ const LineCase kLines[] = {
      "C:\\PROGRA~1\\ICQ\\"},
     {"rundll32.exe shell32.dll,Control_RunDLL", "rundll32.exe", "shell32.dll",
      "shell32.dll,Control_RunDLL", kSystem},
-    {"RunDLL C:\\WIN\\x.dll,Go", "RunDLL", "C:\\WIN\\x.dll", "C:\\WIN\\x.dll,Go", kSystem},
+    // A first word without extension names the program's .exe, not a file "rundll32".
+    {"RunDLL C:\\WIN\\x.dll,Go", "rundll.exe", "C:\\WIN\\x.dll", "C:\\WIN\\x.dll,Go", kSystem},
+    {"rundll32 shell32.dll,Control_RunDLL", "rundll32.exe", "shell32.dll",
+     "shell32.dll,Control_RunDLL", kSystem},
+    {"RUNDLL32", "rundll32.exe", "RUNDLL32", "RUNDLL32", kSystem},
     {"RUNDLL.EXE setupx.dll,InstallHinfSection", "RUNDLL.EXE", "setupx.dll",
      "setupx.dll,InstallHinfSection", kSystem},
     // A RUNDLL line without a blank: arguments and icon work on the whole line.
     {"rundll32.exe", "rundll32.exe", "rundll32.exe", "rundll32.exe", kSystem},
-    {"rundll", "rundll", "rundll", "rundll", kSystem},
+    {"rundll", "rundll.exe", "rundll", "rundll", kSystem},
+    // Any other first word keeps the six letters.
+    {"rundllx a.dll,B", "rundll", "a.dll", "a.dll,B", kSystem},
     // No dot at all: the whole line.
     {"C:\\APPS\\TRAY", "C:\\APPS\\TRAY", "C:\\APPS\\TRAY", "", "C:\\APPS\\"},
     // Arguments now stay with every line, not only RUNDLL ones.

@@ -196,15 +196,22 @@ TEST_F(RegShortcutsTest, IcqRuleAppliesToTheExactValueNameOnly) {
 }
 
 TEST_F(RegShortcutsTest, RunDllLineKeepsItsRules) {
-    Run({Item("Panel", "Panel", "rundll32.exe shell32.dll,Control_RunDLL")});
-    Link read = ReadLink(m_online + "Panel.lnk");
-    ASSERT_TRUE(read.read);
-    // The link object makes the bare program name a full path; its name is what was given.
-    EXPECT_EQ("rundll32.exe", read.path.substr(read.path.rfind('\\') + 1));
-    EXPECT_EQ(SystemDirectory(), read.workingDirectory);
-    EXPECT_EQ("shell32.dll,Control_RunDLL", read.arguments);
-    EXPECT_EQ("shell32.dll", read.iconPath);
+    Run({Item("Panel", "Panel", "rundll32.exe shell32.dll,Control_RunDLL"),
+         Item("Bare", "Bare", "rundll32 shell32.dll,Control_RunDLL")});
+    for (const char* name : {"Panel.lnk", "Bare.lnk"}) {
+        SCOPED_TRACE(name);
+        Link read = ReadLink(m_online + name);
+        ASSERT_TRUE(read.read);
+        // The link object makes the bare program name a full path: the system's rundll32.exe,
+        // also for a line that names it without extension.
+        EXPECT_EQ(0, lstrcmpiA((SystemDirectory() + "\\rundll32.exe").c_str(), read.path.c_str()))
+            << read.path;
+        EXPECT_EQ(SystemDirectory(), read.workingDirectory);
+        EXPECT_EQ("shell32.dll,Control_RunDLL", read.arguments);
+        EXPECT_EQ("shell32.dll", read.iconPath);
+    }
     EXPECT_FALSE(ValueThere("Panel"));
+    EXPECT_EQ((std::vector<std::string>{kCreated, kCreated}), Texts(m_prompter));
 }
 
 TEST_F(RegShortcutsTest, ExpandableValueGetsTheExpandedProgramAndComesBackExpandable) {

@@ -146,6 +146,13 @@ std::string StripQuotes(const std::string& text) {
 
 std::string GetProgramPath(const std::string& commandLine) {
     if (!IsRunDll(commandLine)) return Split(commandLine).program;
+    // A first word "rundll32" or "rundll" without extension is that program's .exe, never
+    // a file of that bare name; like rundll32.exe it stays a bare name, which the link
+    // object looks up, with the system directory as working directory (GetFolder).
+    std::string first = commandLine.substr(0, commandLine.find(' '));
+    CharUpperBuffA(&first[0], static_cast<DWORD>(first.size()));
+    if (first == "RUNDLL32") return "rundll32.exe";
+    if (first == "RUNDLL") return "rundll.exe";
     // rundll32.exe, rundll.exe, or the bare "rundll" when neither follows.
     std::string result = commandLine.substr(0, 6);
     if (commandLine.size() > 6 && commandLine[6] == '.') result += commandLine.substr(6, 4);

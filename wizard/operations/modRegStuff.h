@@ -59,7 +59,8 @@ std::string StripQuotes(const std::string& text);
 // The program a command line runs. A path in double quotes is the text inside them; an
 // unquoted path ends at the first extension (a dot and one to three characters) followed
 // by a blank or the end of the line, or is the whole line when it has none. RUNDLL lines
-// give the bare rundll32.exe, rundll.exe or rundll.
+// give the bare rundll32.exe or rundll.exe (also when the first word is "rundll32" or
+// "rundll" without extension, any letter case), or rundll when neither follows.
 std::string GetProgramPath(const std::string& commandLine);
 
 // The file to take the icon from: the program path, or for RUNDLL lines the library named
