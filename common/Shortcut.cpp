@@ -71,6 +71,18 @@ bool CreateShellLinkObject(ComPtr<IShellLinkA>& link, ComPtr<IPersistFile>& file
            SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out()));
 }
 
+bool ReadLinkTarget(IShellLinkA& link, std::string& path, std::string& arguments) {
+    std::vector<char> pathBuffer = FieldBuffer();
+    WIN32_FIND_DATAA findData;
+    if (FAILED(link.GetPath(pathBuffer.data(), kFieldCapacity, &findData, SLGP_UNCPRIORITY)))
+        return false;
+    std::vector<char> argumentsBuffer = FieldBuffer();
+    if (FAILED(link.GetArguments(argumentsBuffer.data(), kFieldCapacity))) return false;
+    path = FieldText(pathBuffer);
+    arguments = FieldText(argumentsBuffer);
+    return true;
+}
+
 bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& workingDirectory,
                   std::string& arguments, std::string& iconPath, int& iconIndex, int& showCmd) {
     if (linkFile.empty()) return false;
@@ -80,14 +92,10 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
     if (!CreateShellLinkObject(link, file)) return false;
     if (FAILED(file->Load(Widen(linkFile).c_str(), STGM_READ))) return false;
 
-    std::vector<char> pathBuffer = FieldBuffer();
-    WIN32_FIND_DATAA findData;
-    if (FAILED(link->GetPath(pathBuffer.data(), kFieldCapacity, &findData, SLGP_UNCPRIORITY)))
-        return false;
+    std::string target, targetArguments;
+    if (!ReadLinkTarget(*link.Get(), target, targetArguments)) return false;
     std::vector<char> directoryBuffer = FieldBuffer();
     if (FAILED(link->GetWorkingDirectory(directoryBuffer.data(), kFieldCapacity))) return false;
-    std::vector<char> argumentsBuffer = FieldBuffer();
-    if (FAILED(link->GetArguments(argumentsBuffer.data(), kFieldCapacity))) return false;
     std::vector<char> iconBuffer = FieldBuffer();
     int index = 0;
     if (FAILED(link->GetIconLocation(iconBuffer.data(), kFieldCapacity, &index))) return false;
@@ -95,9 +103,9 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
     if (FAILED(link->GetShowCmd(&command))) return false;
     ReadShowCommand(linkFile, command);
 
-    path = FieldText(pathBuffer);
+    path = target;
     workingDirectory = FieldText(directoryBuffer);
-    arguments = FieldText(argumentsBuffer);
+    arguments = targetArguments;
     iconPath = FieldText(iconBuffer);
     iconIndex = index;
     showCmd = command;

@@ -21,6 +21,10 @@ namespace tw {
 bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& workingDirectory,
                   std::string& arguments, std::string& iconPath, int& iconIndex, int& showCmd);
 
+// The target path and arguments of a link object, read as ReadShortcut reads them (so
+// that two links can be compared); false when either cannot be read.
+bool ReadLinkTarget(IShellLinkA& link, std::string& path, std::string& arguments);
+
 // Creates the shell's link object (CLSID_ShellLink) with its IShellLinkA and IPersistFile
 // interfaces; false when either cannot be had.
 bool CreateShellLinkObject(ComPtr<IShellLinkA>& link, ComPtr<IPersistFile>& file);

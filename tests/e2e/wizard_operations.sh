@@ -6,11 +6,15 @@
 #      command 5 included;
 #   2. the values are gone from the Run key, and `regedit /s` of REMOVED.REG brings each
 #      one back with its type and data (read with `reg query`);
-#   3. StartUp shortcuts are moved byte for byte, an existing one replaced;
+#   3. StartUp shortcuts are moved byte for byte; a different one of the same name is kept;
 #   4. faults lose nothing: REMOVED.REG read-only, an unwritable Online StartUp folder, a
 #      StartUp folder that allows no deletion. Read-only for real: the tests run as root,
 #      where Wine's read-only attribute alone does not stop a write, so the file system's
-#      immutable flag is set too (these steps are skipped where chattr cannot set it).
+#      immutable flag is set too (these steps are skipped where chattr cannot set it);
+#   5. name clashes in one processing run (moves, then Run values): a moved Pager.lnk and a
+#      Run value Pager, an older old.lnk and a value Old, one value name in both hives, an
+#      older shortcut to the same program: no shortcut is lost, each program has one that
+#      starts it, the messages are exactly the expected ones, regedit restores every value.
 # Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
@@ -44,12 +48,13 @@ for f in "Apps/Tray/Tray.exe" "Program Files/My App/app.exe" "Apps/ICQ/Agent.exe
     printf 'MZ' >"$c/$f"
 done
 
+# reg_add and reg_get work on $run unless `key` names another Run key.
 reg_add() {  # NAME TYPE DATA
-    "$WINE" reg add "$run" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"
+    "$WINE" reg add "${key:-$run}" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"
 }
 # The data of a Run value as `reg query` prints it: "TYPE DATA", or nothing when absent.
 reg_get() {
-    "$WINE" reg query "$run" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+    "$WINE" reg query "${key:-$run}" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
         awk -v name="$1" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
 }
 
@@ -129,12 +134,15 @@ done
 # ---- 3. StartUp shortcuts moved --------------------------------------------------------
 cp "$c/Online/Tray Agent.lnk" "$c/StartUp/Mail.lnk"
 cp "$c/Online/Panel.lnk" "$c/StartUp/Mail.Online.lnk"
-cp "$c/Online/ICQ.lnk" "$c/Online/Mail.lnk"  # an older shortcut of the same name
+cp "$c/Online/ICQ.lnk" "$c/Online/Mail.lnk"  # an older shortcut of the same name, to ICQ
 cp "$c/StartUp/Mail.lnk" "$work/Mail.lnk.orig"
 cp "$c/StartUp/Mail.Online.lnk" "$work/Mail.Online.lnk.orig"
 out=$(run_driver move 'C:\StartUp\' 'C:\Online\' Mail.lnk Mail.Online.lnk Gone.lnk)
-expect_eq "move: texts" $'STEP\nTEXT |||||||Mail.lnk was moved sucessfully.\nSTEP\nTEXT |||||||Mail.Online.lnk was moved sucessfully.\nSTEP\nTEXT |||||||Couldn\'t move Gone.lnk.' "$out"
-cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "move: replaced byte for byte" || fail "move: Mail.lnk differs"
+expect_eq "move: texts" $'STEP\nTEXT |||||||Mail.lnk was moved sucessfully.\nMSGBOX 64 Mail.lnk already exists in the Online StartUp folder, so this shortcut was saved as Mail (2).lnk.\nSTEP\nTEXT |||||||Mail.Online.lnk was moved sucessfully.\nSTEP\nTEXT |||||||Couldn\'t move Gone.lnk.' "$out"
+cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail (2).lnk" && pass "move: Mail (2).lnk byte for byte" ||
+    fail "move: Mail (2).lnk differs"
+cmp -s "$c/Online/ICQ.lnk" "$c/Online/Mail.lnk" && pass "move: the older Mail.lnk kept" || fail "move: Mail.lnk replaced"
+rm -f "$c/Online/Mail.lnk" "$c/Online/Mail (2).lnk"
 cmp -s "$work/Mail.Online.lnk.orig" "$c/Online/Mail.Online.lnk" && pass "move: Mail.Online.lnk byte for byte" ||
     fail "move: Mail.Online.lnk differs"
 [ ! -e "$c/StartUp/Mail.lnk" ] && [ ! -e "$c/StartUp/Mail.Online.lnk" ] && pass "move: sources gone" ||
@@ -188,6 +196,68 @@ else
     cmp -s "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk" && pass "undeletable source: source kept" || fail "source lost"
     cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "undeletable source: copy whole" || fail "copy differs"
 fi
+
+# ---- 5. name clashes in one processing run ------------------------------------------------
+x="$c/Clash"
+mkdir -p "$x/StartUp" "$x/Online" "$c/Apps/Clash"
+for f in pager link old new user machine same; do printf 'MZ' >"$c/Apps/Clash/$f.exe"; done
+make_link() {  # LINK TARGET ARGUMENTS
+    "$WINE" "$TW_BIN/make_link.exe" "$1" "$2" "$3" </dev/null >/dev/null 2>&1 || fail "cannot write $1"
+}
+make_link 'C:\Clash\StartUp\Pager.lnk' 'C:\Apps\Clash\link.exe' '-from-startup'
+make_link 'C:\Clash\Online\old.lnk' 'C:\Apps\Clash\old.exe' ''
+make_link 'C:\Clash\Online\Same.lnk' 'C:\Apps\Clash\same.exe' '-s'
+cp "$x/StartUp/Pager.lnk" "$work/Pager.lnk.orig"
+cp "$x/Online/old.lnk" "$work/old.lnk.orig"
+run_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+reg_add Pager REG_SZ 'C:\Apps\Clash\pager.exe -run'
+reg_add Old REG_SZ 'C:\Apps\Clash\new.exe'
+reg_add Twin REG_SZ 'C:\Apps\Clash\user.exe'
+key=$run_lm reg_add Twin REG_SZ 'C:\Apps\Clash\machine.exe -m'
+reg_add Same REG_SZ 'C:\Apps\Clash\same.exe -s'
+declare -A clash_before
+for v in Pager Old Twin Same; do clash_before[$v]=$(reg_get "$v"); done
+clash_before[lm]=$(key=$run_lm reg_get Twin)
+out=$(run_driver process 'C:\Clash\StartUp\' 'C:\Clash\Online\' 'C:\Clash\removed.reg' move Pager.lnk \
+    reg HKEY_CURRENT_USER Pager Pager reg HKEY_CURRENT_USER Old Old reg HKEY_CURRENT_USER Twin Twin \
+    reg HKEY_LOCAL_MACHINE Twin Twin reg HKEY_CURRENT_USER Same Same)
+created='MSGBOX 64 The shortcut was created successfuly.'
+renamed() { echo "MSGBOX 64 $1 already exists in the Online StartUp folder, so this shortcut was saved as $2."; }
+expect_eq "clashes: messages" "STEP
+TEXT |||||||Pager.lnk was moved sucessfully.
+STEP
+$(renamed Pager.lnk 'Pager (2).lnk')
+$created
+STEP
+$(renamed old.lnk 'Old (2).lnk')
+$created
+STEP
+$created
+STEP
+$(renamed Twin.lnk 'Twin (2).lnk')
+$created
+STEP
+$created" "$out"
+expect_eq "clashes: Online StartUp folder" $'Old (2).lnk\nPager (2).lnk\nPager.lnk\nSame.lnk\nTwin (2).lnk\nTwin.lnk\nold.lnk' \
+    "$(cd "$x/Online" && ls -1 | LC_ALL=C sort)"
+expect_eq "clashes: StartUp folder empty" '' "$(ls -A "$x/StartUp")"
+cmp -s "$work/Pager.lnk.orig" "$x/Online/Pager.lnk" && pass "clashes: Pager.lnk moved byte for byte" || fail "Pager.lnk differs"
+cmp -s "$work/old.lnk.orig" "$x/Online/old.lnk" && pass "clashes: old.lnk untouched" || fail "old.lnk changed"
+expect_eq "clashes: Same.lnk is the new one" 'Created by Osprey Wizard' "$(lnk_field "$x/Online/Same.lnk" Description)"
+# Every program, with its arguments, is started by one shortcut of the folder.
+starts=$(for l in "$x/Online"/*.lnk; do echo "$(lnk_localpath "$l") $(lnk_field "$l" Arguments)"; done | LC_ALL=C sort)
+expect_eq "clashes: the programs the shortcuts start" 'C:\Apps\Clash\link.exe -from-startup
+C:\Apps\Clash\machine.exe -m
+C:\Apps\Clash\new.exe 
+C:\Apps\Clash\old.exe 
+C:\Apps\Clash\pager.exe -run
+C:\Apps\Clash\same.exe -s
+C:\Apps\Clash\user.exe ' "$starts"
+for v in Pager Old Twin Same; do expect_eq "clashes: $v deleted" '' "$(reg_get "$v")"; done
+expect_eq "clashes: machine's Twin deleted" '' "$(key=$run_lm reg_get Twin)"
+"$WINE" regedit /s 'C:\Clash\removed.reg' </dev/null >/dev/null 2>&1
+for v in Pager Old Twin Same; do expect_eq "clashes: $v restored by regedit" "${clash_before[$v]}" "$(reg_get "$v")"; done
+expect_eq "clashes: machine's Twin restored by regedit" "${clash_before[lm]}" "$(key=$run_lm reg_get Twin)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -2,6 +2,8 @@
 // script: message boxes and page texts are printed instead of shown.
 //   wizard_ops_driver regshortcut ONLINE\ REMOVED.REG HIVE VALUE SHORTCUT
 //   wizard_ops_driver move STARTUP\ ONLINE\ NAME...
+//   wizard_ops_driver process STARTUP\ ONLINE\ REMOVED.REG [move NAME | reg HIVE VALUE SHORTCUT]...
+// `process` does the processing page's work in one run: the moves, then the Run values.
 #include <windows.h>
 #include <ole2.h>
 
@@ -33,30 +35,59 @@ public:
     }
 };
 
-int RegShortcut(char** argv) {
-    tw::RegItem item;
-    item.HiveName = argv[3];
-    item.ValueName = argv[4];
-    item.ShortcutName = argv[5];
-    tw::modRegStuff::RunValue value;
-    if (!tw::modRegStuff::ReadRunValue(item.HiveName, item.ValueName, value)) {
-        std::printf("no such value\n");
-        return 2;
-    }
-    item.CommandLine = tw::TrimNull(value.data);
-    tw::modRegStuff::SetRemovedRegFile(argv[2]);
+tw::ProgressView PrintingProgress() {
     tw::ProgressView progress;
     progress.step = [] { std::printf("STEP\n"); };
-    tw::modShellLnk::CreateRegShortcuts({item}, argv[1], progress);
+    progress.setContent = [](const std::string& text) { std::printf("TEXT %s\n", OneLine(text).c_str()); };
+    return progress;
+}
+
+// The Run value as page 2 lists it; false (and said so) when it cannot be read.
+bool ListedItem(const char* hive, const char* value, const char* shortcut, tw::RegItem& item) {
+    item = tw::RegItem{shortcut, hive, std::string(), value};
+    tw::modRegStuff::RunValue data;
+    if (!tw::modRegStuff::ReadRunValue(item.HiveName, item.ValueName, data)) {
+        std::printf("no such value\n");
+        return false;
+    }
+    item.CommandLine = tw::TrimNull(data.data);
+    return true;
+}
+
+int RegShortcut(char** argv) {
+    tw::RegItem item;
+    if (!ListedItem(argv[3], argv[4], argv[5], item)) return 2;
+    tw::modRegStuff::SetRemovedRegFile(argv[2]);
+    tw::modShellLnk::CreateRegShortcuts({item}, argv[1], PrintingProgress());
     return 0;
 }
 
 int Move(int argc, char** argv) {
     std::vector<std::string> names(argv + 3, argv + argc);
-    tw::ProgressView progress;
-    progress.step = [] { std::printf("STEP\n"); };
-    progress.setContent = [](const std::string& text) { std::printf("TEXT %s\n", OneLine(text).c_str()); };
-    tw::modDir::MoveStartupShortcuts(names, argv[1], argv[2], progress);
+    tw::modDir::MoveStartupShortcuts(names, argv[1], argv[2], PrintingProgress());
+    return 0;
+}
+
+int Process(int argc, char** argv) {
+    std::vector<std::string> moves;
+    std::vector<tw::RegItem> items;
+    for (int i = 4; i < argc;) {
+        const std::string kind = argv[i];
+        if (kind == "move" && i + 1 < argc) {
+            moves.push_back(argv[i + 1]);
+            i += 2;
+        } else if (kind == "reg" && i + 3 < argc) {
+            items.emplace_back();
+            if (!ListedItem(argv[i + 1], argv[i + 2], argv[i + 3], items.back())) return 2;
+            i += 4;
+        } else {
+            std::fprintf(stderr, "bad item %s\n", argv[i]);
+            return 1;
+        }
+    }
+    tw::modRegStuff::SetRemovedRegFile(argv[3]);
+    tw::modDir::MoveStartupShortcuts(moves, argv[1], argv[2], PrintingProgress());
+    tw::modShellLnk::CreateRegShortcuts(items, argv[2], PrintingProgress());
     return 0;
 }
 
@@ -70,7 +101,9 @@ int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "regshortcut" && argc == 7) result = RegShortcut(argv + 1);
     else if (command == "move" && argc >= 4) result = Move(argc - 1, argv + 1);
-    else std::fprintf(stderr, "usage: regshortcut ONLINE REMOVED HIVE VALUE SHORTCUT | move STARTUP ONLINE NAME...\n");
+    else if (command == "process" && argc >= 5) result = Process(argc - 1, argv + 1);
+    else std::fprintf(stderr, "usage: regshortcut ONLINE REMOVED HIVE VALUE SHORTCUT | move STARTUP ONLINE NAME... | "
+                              "process STARTUP ONLINE REMOVED [move NAME | reg HIVE VALUE SHORTCUT]...\n");
     std::fflush(stdout);
     tw::SetPrompter(nullptr);
     OleUninitialize();

@@ -1,12 +1,15 @@
 // Moving StartUp shortcuts into the Online StartUp folder: moves that succeed, replace,
-// or fail, and the rule that a source is never deleted without a verified copy.
+// or fail, the rule that a source is never deleted without a verified copy, and the choice
+// of a free name when a shortcut of that name starts something else.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "Fakes.h"
 #include "OperationsTestKit.h"
 #include "ShellLinkHelper.h"
 #include "operations/modDir.h"
@@ -16,6 +19,25 @@ using namespace tw;
 namespace {
 
 const std::string kCr7(7, '\r');
+
+std::string Renamed(const std::string& clashing, const std::string& chosen) {
+    return clashing + " already exists in the Online StartUp folder, so this shortcut was saved as " +
+           chosen + ".";
+}
+
+// The folder's file names, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class MoveTest : public testing::Test {
 protected:
@@ -43,6 +65,7 @@ protected:
     std::string m_online;
     int m_steps = 0;
     std::vector<std::string> m_texts;
+    tw::test::FakePrompter m_prompter;
 };
 
 TEST_F(MoveTest, MovesEachShortcutAndReportsIt) {
@@ -59,15 +82,49 @@ TEST_F(MoveTest, MovesEachShortcutAndReportsIt) {
     EXPECT_EQ(2, m_steps);
 }
 
-TEST_F(MoveTest, ReplacesAShortcutOfTheSameName) {
+TEST_F(MoveTest, AShortcutOfTheSameNameToAnotherProgramIsKeptAndTheMoveTakesAFreeName) {
     tw::test::ShellLinkFields old;
     old.path = "C:\\old\\old.exe";
+    ASSERT_EQ(S_OK, tw::test::CreateShellLink(m_online + "mail.LNK", old));
+    const std::string before = tw::test::ReadFileBytes(m_online + "mail.LNK");
+    std::string mail = Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ(before, tw::test::ReadFileBytes(m_online + "mail.LNK"));
+    EXPECT_EQ(mail, tw::test::ReadFileBytes(m_online + "Mail (2).lnk"));
+    EXPECT_FALSE(tw::test::FileThere(m_startup + "Mail.lnk"));
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully."}, m_texts);
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    EXPECT_EQ(Renamed("mail.LNK", "Mail (2).lnk"), m_prompter.shown[0].text);
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONINFORMATION), m_prompter.shown[0].flags);
+}
+
+TEST_F(MoveTest, AShortcutOfTheSameNameToTheSameProgramIsReplacedSilently) {
+    tw::test::ShellLinkFields old;
+    old.path = "C:\\MAIL\\MAIL.EXE";  // the same program in other letters
+    old.arguments = "/Mail.lnk";
+    old.description = "older";
     ASSERT_EQ(S_OK, tw::test::CreateShellLink(m_online + "Mail.lnk", old));
     std::string mail = Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
-    ASSERT_NE(mail, tw::test::ReadFileBytes(m_online + "Mail.lnk"));
     Move({"Mail.lnk"}, m_online);
     EXPECT_EQ(mail, tw::test::ReadFileBytes(m_online + "Mail.lnk"));
-    EXPECT_FALSE(tw::test::FileThere(m_startup + "Mail.lnk"));
+    EXPECT_EQ(std::vector<std::string>{"Mail.lnk"}, Listing(m_online));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(MoveTest, HiddenAndSystemShortcutsAreMovedAndVerified) {
+    std::string hidden = Shortcut("Hidden.lnk", "C:\\H\\h.exe");
+    std::string system = Shortcut("System.lnk", "C:\\S\\s.exe");
+    ASSERT_TRUE(SetFileAttributesA((m_startup + "Hidden.lnk").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesA((m_startup + "System.lnk").c_str(),
+                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
+    Move({"Hidden.lnk", "System.lnk"}, m_online);
+    EXPECT_EQ((std::vector<std::string>{kCr7 + "Hidden.lnk was moved sucessfully.",
+                                        kCr7 + "System.lnk was moved sucessfully."}),
+              m_texts);
+    EXPECT_EQ(hidden, tw::test::ReadFileBytes(m_online + "Hidden.lnk"));
+    EXPECT_EQ(system, tw::test::ReadFileBytes(m_online + "System.lnk"));
+    EXPECT_FALSE(tw::test::FileThere(m_startup + "Hidden.lnk"));
+    EXPECT_FALSE(tw::test::FileThere(m_startup + "System.lnk"));
 }
 
 TEST_F(MoveTest, MissingSourceIsReportedAndTheRestGoOn) {
@@ -140,6 +197,74 @@ TEST(MoveShortcutFile, MovesAnyFileAsItIs) {
     EXPECT_TRUE(modDir::MoveShortcutFile(from + "a.lnk", to + "b.lnk"));
     EXPECT_EQ(bytes, tw::test::ReadFileBytes(to + "b.lnk"));
     EXPECT_FALSE(tw::test::FileThere(from + "a.lnk"));
+}
+
+// ---- The name a new shortcut takes ----
+
+class NameChoiceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = tw::test::NewTestFolder("names");
+        ASSERT_FALSE(m_folder.empty());
+    }
+    void Link(const std::string& name, const std::string& path, const std::string& arguments = "") {
+        tw::test::ShellLinkFields fields;
+        fields.path = path;
+        fields.arguments = arguments;
+        ASSERT_EQ(S_OK, tw::test::CreateShellLink(m_folder + name, fields));
+    }
+    modDir::NameChoice Choose(const std::string& name, const std::string& path = "C:\\New\\new.exe",
+                              const std::string& arguments = "-n") {
+        modDir::LinkTarget target{path, arguments};
+        return modDir::ChooseShortcutName(m_folder, name, &target);
+    }
+    std::string m_folder;
+};
+
+TEST_F(NameChoiceTest, AFreeNameIsKept) {
+    Link("Other.lnk", "C:\\Other\\other.exe");
+    modDir::NameChoice choice = Choose("Pager.lnk");
+    EXPECT_EQ("Pager.lnk", choice.name);
+    EXPECT_EQ("", choice.clashing);
+}
+
+TEST_F(NameChoiceTest, TakenNamesAreNumberedFromTwoIgnoringLetterCase) {
+    Link("PAGER.LNK", "C:\\Old\\pager.exe");
+    Link("pager (2).lnk", "C:\\Old\\pager2.exe");
+    ASSERT_TRUE(tw::test::WriteTextFile(m_folder + "Pager (3).lnk", "not a shortcut"));
+    ASSERT_TRUE(SetFileAttributesA((m_folder + "Pager (3).lnk").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(CreateDirectoryA((m_folder + "Pager (4).lnk").c_str(), nullptr));
+    modDir::NameChoice choice = Choose("Pager.lnk");
+    EXPECT_EQ("Pager (5).lnk", choice.name);
+    EXPECT_EQ("PAGER.LNK", choice.clashing) << "the name as the folder spells it";
+}
+
+TEST_F(NameChoiceTest, TheNumberGoesBeforeTheLastExtension) {
+    Link("Mail.Online.lnk", "C:\\Old\\mail.exe");
+    Link("Readme", "C:\\Old\\readme.exe");
+    EXPECT_EQ("Mail.Online (2).lnk", Choose("Mail.Online.lnk").name);
+    EXPECT_EQ("Readme (2)", Choose("Readme").name);
+}
+
+TEST_F(NameChoiceTest, ASameProgramIsReplacedOnlyWithTheSameArguments) {
+    Link("Pager.lnk", "C:\\New\\new.exe", "-n");
+    modDir::NameChoice same = Choose("pager.lnk", "c:\\NEW\\NEW.EXE", "-n");
+    EXPECT_EQ("pager.lnk", same.name);
+    EXPECT_EQ("", same.clashing);
+    EXPECT_EQ("Pager (2).lnk", Choose("Pager.lnk", "C:\\New\\new.exe", "-N").name);
+    EXPECT_EQ("Pager (2).lnk", Choose("Pager.lnk", "C:\\New\\other.exe", "-n").name);
+    // A file that is no shortcut, or a target that is not known, is never replaced.
+    ASSERT_TRUE(tw::test::WriteTextFile(m_folder + "Text.lnk", "C:\\New\\new.exe -n"));
+    EXPECT_EQ("Text (2).lnk", Choose("Text.lnk").name);
+    EXPECT_EQ("Pager (2).lnk", modDir::ChooseShortcutName(m_folder, "Pager.lnk", nullptr).name);
+}
+
+TEST_F(NameChoiceTest, ANumberedShortcutToTheSameProgramIsReusedRatherThanAddingAnother) {
+    Link("Pager.lnk", "C:\\Old\\pager.exe");
+    Link("Pager (2).lnk", "C:\\New\\new.exe", "-n");
+    modDir::NameChoice choice = Choose("Pager.lnk");
+    EXPECT_EQ("Pager (2).lnk", choice.name);
+    EXPECT_EQ("Pager.lnk", choice.clashing);
 }
 
 }  // namespace

@@ -233,14 +233,20 @@ TEST_F(RegShortcutsTest, ExpandableValueGetsTheExpandedProgramAndComesBackExpand
     EXPECT_EQ(line + std::string(1, '\0'), back.data);
 }
 
-TEST_F(RegShortcutsTest, SameShortcutNameTwiceTheSecondReplacesTheFirst) {
+TEST_F(RegShortcutsTest, SameShortcutNameTwiceTheSecondTakesTheNextFreeName) {
     std::string one = Program("one.exe");
     std::string two = Program("two.exe");
     Run({Item("Same", "One", one), Item("Same", "Two", two, REG_SZ, "HKEY_LOCAL_MACHINE")});
-    EXPECT_EQ(two, ReadLink(m_online + "Same.lnk").path);
+    EXPECT_EQ(one, ReadLink(m_online + "Same.lnk").path);
+    EXPECT_EQ(two, ReadLink(m_online + "Same (2).lnk").path);
     EXPECT_FALSE(ValueThere("One"));
     EXPECT_FALSE(ValueThere("Two", HKEY_LOCAL_MACHINE));
-    EXPECT_EQ((std::vector<std::string>{kCreated, kCreated}), Texts(m_prompter));
+    EXPECT_EQ((std::vector<std::string>{kCreated,
+                                        "Same.lnk already exists in the Online StartUp folder, so "
+                                        "this shortcut was saved as Same (2).lnk.",
+                                        kCreated}),
+              Texts(m_prompter));
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONINFORMATION), m_prompter.shown[1].flags);
     std::string removed = tw::test::ReadFileBytes(m_programs + "removed.reg");
     EXPECT_NE(std::string::npos, removed.find("\"One\"="));
     EXPECT_NE(std::string::npos, removed.find("\"Two\"="));
@@ -257,12 +263,34 @@ TEST_F(RegShortcutsTest, UnwritableOnlineFolderLeavesTheValueAlone) {
     EXPECT_FALSE(tw::test::FileThere(m_programs + "removed.reg"));
 }
 
+TEST_F(RegShortcutsTest, AnExistingShortcutIsReplacedOnlyWhenItStartsTheSameProgram) {
+    std::string old = Program("old.exe");
+    std::string fresh = Program("fresh.exe");
+    std::string same = Program("same.exe");
+    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "OLD.lnk", old, "", "", "", 0, SW_SHOW));
+    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Same.lnk", same, "", "-s", "", 0, SW_SHOWMINNOACTIVE));
+    const std::string oldBytes = tw::test::ReadFileBytes(m_online + "OLD.lnk");
+    Run({Item("Old", "Old", fresh), Item("Same", "Same", same + " -s")});
+    EXPECT_EQ(oldBytes, tw::test::ReadFileBytes(m_online + "OLD.lnk"));
+    EXPECT_EQ(fresh, ReadLink(m_online + "Old (2).lnk").path);
+    EXPECT_EQ(SW_SHOW, HeaderShowCommand(m_online + "Same.lnk")) << "replaced by the new link";
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Same (2).lnk"));
+    EXPECT_EQ((std::vector<std::string>{"OLD.lnk already exists in the Online StartUp folder, so "
+                                        "this shortcut was saved as Old (2).lnk.",
+                                        kCreated, kCreated}),
+              Texts(m_prompter));
+    EXPECT_FALSE(ValueThere("Old"));
+    EXPECT_FALSE(ValueThere("Same"));
+}
+
 TEST_F(RegShortcutsTest, LockedExistingShortcutFailsAndTheNextValueGoesOn) {
     std::string program = Program("locked.exe");
-    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Locked.lnk", program, "", "", "", 0, SW_SHOW));
-    tw::test::FileLock lock(m_online + "Locked.lnk", 0);
+    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Locked.lnk", program, "", "-new", "", 0, SW_SHOW));
+    // Readable, so it is known to start the same program, but not writable.
+    tw::test::FileLock lock(m_online + "Locked.lnk", FILE_SHARE_READ);
     ASSERT_TRUE(lock.Held());
     std::string next = Program("next.exe");
+    // The same program and arguments: the locked file is the one to replace.
     Run({Item("Locked", "Locked", program + " -new"), Item("Next", "Next", next)});
     EXPECT_EQ((std::vector<std::string>{kFailed, kCreated}), Texts(m_prompter));
     EXPECT_TRUE(ValueThere("Locked"));

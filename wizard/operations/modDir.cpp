@@ -41,6 +41,26 @@ std::string Upper(std::string text) {
     return text;
 }
 
+// Candidates beyond "Name (2)" are tried up to this number before giving up.
+constexpr int kLastNameNumber = 9999;
+
+// Every entry counts as taking a name: hidden and system files and folders too.
+constexpr unsigned kAnyEntry = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+bool ReadTarget(const std::string& linkFile, LinkTarget& target) {
+    std::string workingDirectory, iconPath;
+    int iconIndex = 0;
+    int showCmd = 0;
+    return ReadShortcut(linkFile, target.path, workingDirectory, target.arguments, iconPath,
+                        iconIndex, showCmd);
+}
+
+bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
+    LinkTarget existing;
+    return ReadTarget(linkFile, existing) && Upper(existing.path) == Upper(target.path) &&
+           existing.arguments == target.arguments;
+}
+
 }  // namespace
 
 int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
@@ -95,22 +115,54 @@ void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
                           const ProgressView& progress) {
     for (const std::string& element : startUpSelection) {
         if (progress.step) progress.step();
-        bool moved = MoveShortcutFile(startupPath + element, onlineStartupPath + element);
+        LinkTarget target;
+        const bool isShortcut = ReadTarget(startupPath + element, target);
+        const NameChoice choice =
+            ChooseShortcutName(onlineStartupPath, element, isShortcut ? &target : nullptr);
+        bool moved = !choice.name.empty() &&
+                     MoveShortcutFile(startupPath + element, onlineStartupPath + choice.name);
         if (progress.setContent)
             progress.setContent(kSevenReturns + (moved ? element + " was moved sucessfully."
                                                        : "Couldn't move " + element + "."));
+        if (moved && !choice.clashing.empty()) ShowRenamedMessage(choice);
     }
 }
 
 bool MoveShortcutFile(const std::string& source, const std::string& destination) {
     FileError error;
     if (!FileCopy(source, destination, error)) return false;
-    if (Dir(destination, 0, error).empty() || error) return false;
+    // The copy keeps the source's attributes: a hidden or system shortcut arrives hidden.
+    const unsigned anyFile = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (Dir(destination, anyFile, error).empty() || error) return false;
     std::string original, copy;
     if (!ReadWholeFile(source, original) || !ReadWholeFile(destination, copy) || original != copy)
         return false;
     if (!Kill(source, error)) return false;
-    return Dir(source, 0, error).empty() && !error;
+    return Dir(source, anyFile, error).empty() && !error;
+}
+
+NameChoice ChooseShortcutName(const std::string& folder, const std::string& name,
+                              const LinkTarget* target) {
+    FileError error;
+    const std::string clashing = Dir(folder + name, kAnyEntry, error);
+    if (clashing.empty() || (target && StartsSameProgram(folder + clashing, *target)))
+        return {name, std::string()};
+    const std::string extension = GetExtension(name);
+    const std::string stem = extension.empty() ? name : StripExtension(name);
+    for (int number = 2; number <= kLastNameNumber; ++number) {
+        std::string candidate = stem + " (" + std::to_string(number) + ")" +
+                                (extension.empty() ? std::string() : "." + extension);
+        const std::string found = Dir(folder + candidate, kAnyEntry, error);
+        if (found.empty() || (target && StartsSameProgram(folder + found, *target)))
+            return {candidate, clashing};
+    }
+    return {std::string(), clashing};
+}
+
+void ShowRenamedMessage(const NameChoice& choice) {
+    MsgBox(choice.clashing + " already exists in the Online StartUp folder, so this shortcut was "
+                             "saved as " + choice.name + ".",
+           MB_ICONINFORMATION);
 }
 
 }  // namespace tw::modDir

@@ -68,11 +68,23 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
     for (const RegItem& item : regSelection) {
         if (progress.step) progress.step();
         const LinkFields fields = FieldsFor(item);
-        if (!CreateShortcut(onlineStartupPath + item.ShortcutName + ".lnk", fields.path,
-                            fields.workingDirectory, fields.arguments, fields.iconFile, 0, SW_SHOW)) {
+        // The name is chosen once the link knows what it starts, so that a shortcut of the
+        // same name that starts something else is never replaced.
+        PreparedShortcut shortcut;
+        modDir::LinkTarget target;
+        modDir::NameChoice choice;
+        bool created = shortcut.Prepare(fields.path, fields.workingDirectory, fields.arguments,
+                                        fields.iconFile, 0, SW_SHOW) &&
+                       shortcut.Target(target);
+        if (created) {
+            choice = modDir::ChooseShortcutName(onlineStartupPath, item.ShortcutName + ".lnk", &target);
+            created = !choice.name.empty() && shortcut.Save(onlineStartupPath + choice.name);
+        }
+        if (!created) {
             MsgBox("Non-Critical ERROR: Failed to create the shortcut.", MB_ICONEXCLAMATION);
             continue;
         }
+        if (!choice.clashing.empty()) modDir::ShowRenamedMessage(choice);
         if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine)) {
             modRegStuff::DeleteRunValue(item.HiveName, item.ValueName);
         } else {
@@ -82,13 +94,11 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
     }
 }
 
-bool CreateShortcut(const std::string& linkFile, const std::string& path,
-                    const std::string& workingDirectory, const std::string& arguments,
-                    const std::string& iconFile, int iconIndex, int showCmd) {
-    if (linkFile.empty() || path.empty()) return false;
-    ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> file;
-    if (!CreateShellLinkObject(link, file)) return false;
+bool PreparedShortcut::Prepare(const std::string& path, const std::string& workingDirectory,
+                               const std::string& arguments, const std::string& iconFile,
+                               int iconIndex, int showCmd) {
+    if (path.empty() || !CreateShellLinkObject(m_link, m_file)) return false;
+    IShellLinkA* link = m_link.Get();
     if (FAILED(link->SetPath(path.c_str()))) return false;
     if (!workingDirectory.empty() && FAILED(link->SetWorkingDirectory(workingDirectory.c_str())))
         return false;
@@ -97,8 +107,24 @@ bool CreateShortcut(const std::string& linkFile, const std::string& path,
         return false;
     if (FAILED(link->SetDescription(kShortcutDescription))) return false;
     if (FAILED(link->SetShowCmd(showCmd))) return false;
-    if (FAILED(link->Resolve(nullptr, SLR_UPDATE))) return false;
-    return SUCCEEDED(file->Save(Widen(linkFile).c_str(), FALSE));
+    return SUCCEEDED(link->Resolve(nullptr, SLR_UPDATE));
+}
+
+bool PreparedShortcut::Target(modDir::LinkTarget& target) {
+    return m_link && ReadLinkTarget(*m_link.Get(), target.path, target.arguments);
+}
+
+bool PreparedShortcut::Save(const std::string& linkFile) {
+    return m_file && !linkFile.empty() && SUCCEEDED(m_file->Save(Widen(linkFile).c_str(), FALSE));
+}
+
+bool CreateShortcut(const std::string& linkFile, const std::string& path,
+                    const std::string& workingDirectory, const std::string& arguments,
+                    const std::string& iconFile, int iconIndex, int showCmd) {
+    if (linkFile.empty()) return false;
+    PreparedShortcut shortcut;
+    return shortcut.Prepare(path, workingDirectory, arguments, iconFile, iconIndex, showCmd) &&
+           shortcut.Save(linkFile);
 }
 
 std::string InvalidChars(const std::string& name) {

@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "Com.h"
 #include "WizardTypes.h"
+#include "modDir.h"
 
 namespace tw {
 class ImageList;
@@ -20,13 +25,33 @@ extern const char* const kInvalidNameChars;
 
 // For each element of `regSelection`: step the progress, write the shortcut
 // `onlineStartupPath` + ShortcutName + ".lnk" for its command line (the ICQ rule for a
-// value named exactly "Mirabilis ICQ"), then save the value to REMOVED.REG and delete it
-// from its Run key. A shortcut that cannot be written leaves the value alone. Each element
-// ends with one message box: the failure, or "The shortcut was created successfuly."
-// (after a "Non-Critical ERROR: " box when REMOVED.REG could not take the value, which then
-// stays in the registry).
+// value named exactly "Mirabilis ICQ"; another name when that one is taken, see
+// modDir::ChooseShortcutName, which is then reported), then save the value to REMOVED.REG
+// and delete it from its Run key. A shortcut that cannot be written leaves the value alone.
+// Each element ends with one message box: the failure, or "The shortcut was created
+// successfuly." (after a "Non-Critical ERROR: " box when REMOVED.REG could not take the
+// value, which then stays in the registry).
 void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
                         const std::string& onlineStartupPath, const ProgressView& progress);
+
+// A shell link with its fields set and resolved but not saved yet, so that what it starts
+// is known before its file's name is chosen. COM must be initialised.
+class PreparedShortcut {
+public:
+    // Empty strings other than the path are not set. False when the path is empty or a
+    // call of the link object fails.
+    bool Prepare(const std::string& path, const std::string& workingDirectory,
+                 const std::string& arguments, const std::string& iconFile, int iconIndex,
+                 int showCmd);
+    // The target as the link file will hold it; false when it cannot be read.
+    bool Target(modDir::LinkTarget& target);
+    // Saves the link file (an existing file is replaced); false when it was not saved.
+    bool Save(const std::string& linkFile);
+
+private:
+    ComPtr<IShellLinkA> m_link;
+    ComPtr<IPersistFile> m_file;
+};
 
 // Writes a shell link; empty strings other than the link file and path are not set. True
 // when the link file was saved (an existing file is replaced). COM must be initialised.
