@@ -127,7 +127,8 @@ void Control::SetToolTip(const std::string& text) {
 void Label::Create(Form& form, const std::string& caption, const TwipsRect& rect, bool autoSize, Frame* frame) {
     m_autoSize = autoSize;
     // SS_NOTIFY: tooltips and mouse messages reach a static control only with it.
-    CreateChild(form, "STATIC", SS_LEFT | SS_NOTIFY, 0, WithLineFeeds(caption), rect, frame);
+    CreateChild(form, "STATIC", SS_LEFT | SS_NOTIFY | (m_useMnemonic ? 0 : SS_NOPREFIX), 0,
+                WithLineFeeds(caption), rect, frame);
     m_caption = caption;
     if (m_autoSize) FitToText();
 }
@@ -139,13 +140,26 @@ void Label::SetCaption(const std::string& caption) {
     if (OnChange) OnChange();
 }
 
+void Label::SetUseMnemonic(bool useMnemonic) {
+    m_useMnemonic = useMnemonic;
+    if (HWND label = Hwnd()) {
+        // The static control reads SS_NOPREFIX each time it paints.
+        LONG_PTR style = GetWindowLongPtrA(label, GWL_STYLE);
+        style = useMnemonic ? style & ~static_cast<LONG_PTR>(SS_NOPREFIX) : style | SS_NOPREFIX;
+        SetWindowLongPtrA(label, GWL_STYLE, style);
+        InvalidateRect(label, nullptr, TRUE);
+    }
+    if (m_autoSize) FitToText();
+}
+
 void Label::FitToText() {
     if (!Hwnd()) return;
     HDC dc = GetDC(Hwnd());
     HGDIOBJ old = SelectObject(dc, Owner()->Font());
     std::string text = WithLineFeeds(m_caption);
     RECT r = {0, 0, 0, 0};
-    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_LEFT);
+    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r,
+              DT_CALCRECT | DT_LEFT | (m_useMnemonic ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
     ReleaseDC(Hwnd(), dc);
     int width = text.empty() ? 0 : PixelsToTwipsX(r.right - r.left);

@@ -74,11 +74,16 @@ public:
                 bool autoSize = false, Frame* frame = nullptr);
     void SetCaption(const std::string& caption);
     const std::string& Caption() const { return m_caption; }
+    // On (the default), "&" marks the next letter as the access key; off, "&" is shown as
+    // itself (SS_NOPREFIX), as a label that shows a file or program name needs.
+    void SetUseMnemonic(bool useMnemonic);
+    bool UseMnemonic() const { return m_useMnemonic; }
     std::function<void()> OnChange;
 
 private:
     void FitToText();
     bool m_autoSize = false;
+    bool m_useMnemonic = true;
     std::string m_caption;
 };
 

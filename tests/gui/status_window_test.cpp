@@ -1,7 +1,7 @@
 // The status window on screen during a launch batch: shown centred and on top, with the
 // application's icon and its "Now Running: " line painted, before the launch happens (the
-// batch lets no events run). With TW_SCREENSHOTS set to a folder, the screen is also saved
-// there as lookout-status-launch.bmp.
+// batch lets no events run); an "&" in a name is shown as itself. With TW_SCREENSHOTS set to
+// a folder, the screen is also saved there as lookout-status-launch.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "ShellLinkHelper.h"
 #include "MonitorFakes.h"
 #include "Resources.h"
 #include "Shortcut.h"
@@ -26,42 +27,6 @@
 namespace {
 
 using namespace tw::tray;
-
-// Saves the whole screen as a 24-bit BMP; false on failure.
-bool SaveScreen(const std::string& file) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
-    const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (lines != height) return false;
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info);
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) return false;
-    std::fwrite(&header, sizeof(header), 1, out);
-    std::fwrite(&info, sizeof(info), 1, out);
-    std::fwrite(pixels.data(), pixels.size(), 1, out);
-    return std::fclose(out) == 0;
-}
 
 // How many pixels of `rect` (client coordinates of `window`) differ from `background`.
 int PixelsOtherThan(HWND window, RECT rect, COLORREF background) {
@@ -84,7 +49,7 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
     probe.result = false;
     probe.flags = 0;
     Apps.clear();
-    for (const char* name : {"Mail Checker", "News"}) {
+    for (const char* name : {"AT&T Dialer", "News"}) {
         AppInfo app;
         app.Icon = tw::IconToPicture(tw::LoadResIcon(IDI_DEFAULT_APP, 16));
         app.FileName = std::string(name) + ".lnk";
@@ -107,8 +72,10 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
         EXPECT_TRUE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
         char text[128] = {};
         GetWindowTextA(form->lblStatus.Hwnd(), text, sizeof(text));
-        EXPECT_EQ(launches == 1 ? "Now Running: Mail Checker" : "Now Running: News",
+        EXPECT_EQ(launches == 1 ? "Now Running: AT&T Dialer" : "Now Running: News",
                   std::string(text));
+        // A name is data: its "&" marks no access key.
+        EXPECT_TRUE(GetWindowLongPtrA(form->lblStatus.Hwnd(), GWL_STYLE) & SS_NOPREFIX);
         // Centred on the screen.
         RECT frame;
         GetWindowRect(window, &frame);
@@ -127,7 +94,7 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
         EXPECT_LE(label.right, client.right);
         if (screenshots && launches == 1) {
             const std::string file = std::string(screenshots) + "\\lookout-status-launch.bmp";
-            EXPECT_TRUE(SaveScreen(file)) << file;
+            EXPECT_TRUE(tw::test::SaveScreen(file)) << file;
         }
     };
     form->tmrCheckConnection.SetEnabled(true);

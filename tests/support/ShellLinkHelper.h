@@ -1,5 +1,6 @@
 // Test helpers that write files for the shortcut tests: shell links written with the
-// shell's own link object (IShellLinkA + IPersistFile::Save), plain text files, folders.
+// shell's own link object (IShellLinkA + IPersistFile::Save), plain text files, folders;
+// and a picture of the screen for the tests that keep screenshots.
 #pragma once
 #include <windows.h>
 
@@ -27,5 +28,8 @@ bool WriteTextFile(const std::string& file, const std::string& contents);
 // A fresh, empty folder under the prefix's temporary folder, ending in "\";
 // `name` keeps folders of different tests apart.
 std::string NewTestFolder(const std::string& name);
+
+// Saves the whole screen as a 24-bit BMP; false on failure.
+bool SaveScreen(const std::string& file);
 
 }  // namespace tw::test

@@ -63,6 +63,7 @@ frmDialOsprey::frmDialOsprey() : Form(StatusWindowStyle()), tmrCheckConnection(*
 void frmDialOsprey::CreateControls() {
     imgTrayIcon.Create(*this, {120, 120, 240, 240});
     lblStatus.Create(*this, std::string(), {480, 135, 0, 195}, true);
+    lblStatus.SetUseMnemonic(false);  // shows program names: "&" is shown as itself
     lblStatus.OnChange = [this] { lblStatus_Change(); };
 }
 

@@ -51,7 +51,8 @@ void GrowToText(Label& label, int maxHeight) {
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT extent = {0, 0, TwipsToPixelsX(label.Width()), 0};
-    DrawTextA(dc, label.Caption().c_str(), -1, &extent, DT_CALCRECT | DT_WORDBREAK);
+    DrawTextA(dc, label.Caption().c_str(), -1, &extent,
+              DT_CALCRECT | DT_WORDBREAK | (label.UseMnemonic() ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     const int height = std::min(PixelsToTwipsY(extent.bottom), maxHeight);
@@ -107,6 +108,7 @@ void frmOsprey::CreateControls() {
     lblStartupCaption.SetToolTip(kStartUpFolderTip);
     WidenToText(lblStartupCaption);
     lblStartUpFolder.Create(*this, std::string(), {240, 2160, 4815, 255}, false, &frmOptions);
+    lblStartUpFolder.SetUseMnemonic(false);  // a folder name: "&" is shown as itself
     lblStartUpFolder.SetToolTip(kStartUpFolderTip);
 
     frmOptions.SetVisible(false);

@@ -86,6 +86,7 @@ void frmRegRun::CreateControls() {
     // bottom of the Z order and leaves out what lies above it when it paints
     // (WS_CLIPSIBLINGS), or its background would wipe them.
     lblContent.Create(*this, std::string(), {2160, 240, 4215, 3375});
+    lblContent.SetUseMnemonic(false);  // page 4 shows file names: "&" is shown as itself
     if (HWND label = lblContent.Hwnd()) {
         SetWindowLongPtrA(label, GWL_STYLE, GetWindowLongPtrA(label, GWL_STYLE) | WS_CLIPSIBLINGS);
         SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
