@@ -16,15 +16,17 @@ bool FakeConnectionProbe::GetConnectedState(DWORD& flagsOut) {
     return answer.result;
 }
 
-// An opened fake process; the calls fail, as on a null handle, when it could not be opened.
+// An opened fake process; the calls fail, as on a null handle, when it could not be opened,
+// and each fails as on a real handle without the right it needs.
 class FakeOpenedProcess final : public tray::IProcess {
 public:
-    FakeOpenedProcess(FakeProcesses& owner, tray::ProcessId id, bool opened)
-        : m_owner(owner), m_id(id), m_opened(opened) {}
+    FakeOpenedProcess(FakeProcesses& owner, tray::ProcessId id, bool opened, DWORD access)
+        : m_owner(owner), m_id(id), m_opened(opened), m_access(access) {}
 
+    bool Opened() const override { return m_opened; }
     DWORD Wait(DWORD milliseconds) override {
         m_owner.waits.push_back(milliseconds);
-        FakeProcess* process = Target();
+        FakeProcess* process = Target(SYNCHRONIZE);
         if (!process) return WAIT_FAILED;
         if (m_owner.onWait) {
             long answer = m_owner.onWait(*process, milliseconds);
@@ -39,22 +41,26 @@ public:
         return WAIT_TIMEOUT;
     }
     bool Terminate(UINT exitCode) override {
-        FakeProcess* process = Target();
+        FakeProcess* process = Target(PROCESS_TERMINATE);
         if (!process || !process->terminable || !process->running) return false;
         process->running = false;
         process->exitCode = exitCode;
         return true;
     }
     DWORD ExitCode() override {
-        FakeProcess* process = Target();
+        FakeProcess* process = Target(PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION);
         return process ? process->exitCode : 0;
     }
 
 private:
-    FakeProcess* Target() { return m_opened ? m_owner.Find(m_id) : nullptr; }
+    // The process, when the handle holds one of the `rights`.
+    FakeProcess* Target(DWORD rights) {
+        return m_opened && (m_access & rights) ? m_owner.Find(m_id) : nullptr;
+    }
     FakeProcesses& m_owner;
     tray::ProcessId m_id;
     bool m_opened;
+    DWORD m_access;
 };
 
 FakeProcesses::FakeProcesses()
@@ -132,7 +138,8 @@ tray::ProcessId FakeProcesses::Create(const std::string& commandLine,
 std::unique_ptr<tray::IProcess> FakeProcesses::Open(tray::ProcessId id, DWORD access) {
     openAccess.push_back(access);
     FakeProcess* process = Find(id);
-    return std::make_unique<FakeOpenedProcess>(*this, id, process && process->openable);
+    const bool opened = process && process->openable && !(access & process->deniedAccess);
+    return std::make_unique<FakeOpenedProcess>(*this, id, opened, access);
 }
 
 HWND FakeProcesses::FindProcessWindow(tray::ProcessId id) {

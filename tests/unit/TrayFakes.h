@@ -45,6 +45,7 @@ struct FakeProcess {
     DWORD exitCode = tray::kStillActive;
     bool openable = true;      // false: OpenProcess fails (another user's process)
     bool terminable = true;    // false: TerminateProcess fails
+    DWORD deniedAccess = 0;    // rights OpenProcess refuses: asking for any of them fails
     HWND window = nullptr;     // its top-level window (a made-up handle), or none
     std::string title;
     bool closesOnRequest = true;  // a posted WM_CLOSE ends it at the next wait

@@ -128,12 +128,59 @@ TEST_F(CloseAppTest, YesThenTheApplicationEndsDuringTheSecondWait) {
     EXPECT_EQ(1u, prompter.shown.size());
 }
 
-TEST_F(CloseAppTest, AFailedTerminateKeepsTheId) {
+TEST_F(CloseAppTest, AFailedTerminateKeepsTheIdAndSaysSo) {
     const ProcessId id = Stubborn();
     processes.Find(id)->terminable = false;
     prompter.Answer(IDNO);
     EXPECT_EQ(id, CloseApp(id));
     EXPECT_TRUE(Running(id));
+    ASSERT_EQ(2u, prompter.shown.size());
+    EXPECT_EQ("Non-Critical ERROR: Couldn't end Stubborn Window.", prompter.shown[1].text);
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), prompter.shown[1].flags);
+}
+
+// One running with higher rights: it can be seen and waited for, but not terminated.
+class RefusedTerminateTest : public CloseAppTest {
+protected:
+    ProcessId Elevated(bool closesOnRequest) {
+        FakeProcess& process = processes.Add("C:\\apps\\admin.exe", "Admin Tool");
+        process.deniedAccess = PROCESS_TERMINATE;
+        process.closesOnRequest = closesOnRequest;
+        return process.id;
+    }
+};
+
+TEST_F(RefusedTerminateTest, ItIsClosedPolitelyAfterAnOpenWithoutTerminateRights) {
+    const ProcessId id = Elevated(true);
+    EXPECT_TRUE(processes.IsRunning(id));
+    EXPECT_EQ(0, CloseApp(id));
+    EXPECT_FALSE(Running(id));
+    EXPECT_EQ((std::vector<UINT>{WM_CANCELMODE, WM_CLOSE}), PostedMessages(processes));
+    EXPECT_EQ((std::vector<DWORD>{20000}), processes.waits);
+    ASSERT_EQ(2u, processes.openAccess.size());
+    EXPECT_EQ(static_cast<DWORD>(SYNCHRONIZE | QueryAccess()), processes.openAccess[1]);
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(RefusedTerminateTest, ItIsWaitedForAndAskedAboutAndARefusedKillIsReported) {
+    const ProcessId id = Elevated(false);
+    prompter.Answer(IDYES);
+    prompter.Answer(IDNO);
+    EXPECT_EQ(id, CloseApp(id)) << "still running: still tracked";
+    EXPECT_TRUE(Running(id));
+    EXPECT_EQ((std::vector<DWORD>{20000, 20000}), processes.waits);
+    ASSERT_EQ(3u, prompter.shown.size());
+    EXPECT_EQ(kPromptText, prompter.shown[0].text);
+    EXPECT_EQ("Admin Tool", prompter.shown[1].title);
+    EXPECT_EQ("Non-Critical ERROR: Couldn't end Admin Tool.", prompter.shown[2].text);
+    EXPECT_EQ(48u, prompter.shown[2].flags);
+}
+
+TEST_F(RefusedTerminateTest, CancelSaysNothingMore) {
+    const ProcessId id = Elevated(false);
+    prompter.Answer(IDCANCEL);
+    EXPECT_EQ(id, CloseApp(id));
+    EXPECT_EQ(1u, prompter.shown.size());
 }
 
 TEST_F(CloseAppTest, AProcessThatCannotBeOpenedCountsAsClosedWithoutAWaitOrAPrompt) {
@@ -185,7 +232,7 @@ TEST_F(CloseAppTest, OpensTheProcessForWaitingTerminatingAndItsExitCode) {
     const DWORD access = processes.openAccess[0];
     EXPECT_EQ(static_cast<DWORD>(SYNCHRONIZE), access & SYNCHRONIZE);
     EXPECT_EQ(static_cast<DWORD>(PROCESS_TERMINATE), access & PROCESS_TERMINATE);
-    EXPECT_EQ(static_cast<DWORD>(PROCESS_QUERY_INFORMATION), access & PROCESS_QUERY_INFORMATION);
+    EXPECT_EQ(QueryAccess(), access & QueryAccess()) << "the query right IsRunning uses";
 }
 
 // ---- Launching ----

@@ -15,9 +15,19 @@ const char* const kNotRespondingText =
 
 namespace {
 
-// The least the close needs: wait for it, terminate it, read its exit code. Unlike
-// PROCESS_ALL_ACCESS this also opens processes whose full rights are withheld.
-constexpr DWORD kCloseAccess = SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION;
+// The least the close needs: wait for it, terminate it, read its exit code (with the
+// query right that IsRunning uses). Unlike PROCESS_ALL_ACCESS this also opens processes
+// whose full rights are withheld.
+DWORD CloseAccess() { return SYNCHRONIZE | PROCESS_TERMINATE | QueryAccess(); }
+
+// A process that refuses those (one running with higher rights than ours) may still be
+// waited for and asked for its exit code; it is then closed politely like any other, and
+// only the kill fails.
+std::unique_ptr<IProcess> OpenForClose(ProcessId id) {
+    std::unique_ptr<IProcess> process = Processes().Open(id, CloseAccess());
+    if (!process->Opened()) process = Processes().Open(id, SYNCHRONIZE | QueryAccess());
+    return process;
+}
 
 }  // namespace
 
@@ -25,8 +35,10 @@ HWND FindProcessWindow(ProcessId id) { return Windows().FindProcessWindow(id); }
 
 ProcessId CloseApp(ProcessId id) {
     ProcessId result = id;
-    std::unique_ptr<IProcess> process = Processes().Open(id, kCloseAccess);
+    std::unique_ptr<IProcess> process = OpenForClose(id);
     const HWND window = FindProcessWindow(id);
+    std::string title;
+    bool killChosen = false;
     for (;;) {
         if (window) {
             // WM_CANCELMODE first: it ends an open menu or a mouse capture that would keep
@@ -37,15 +49,20 @@ ProcessId CloseApp(ProcessId id) {
         // A process that could not be opened fails the wait at once: it counts as closed.
         if (process->Wait(kCloseWaitMs) != WAIT_TIMEOUT) break;
         DoEvents();
-        const std::string title = window ? Windows().WindowText(window) : std::string();
+        title = window ? Windows().WindowText(window) : std::string();
         const int answer = MsgBox(kNotRespondingText, kNotRespondingFlags, title);
         if (answer == IDYES) continue;
-        if (answer == IDNO) break;
+        killChosen = answer == IDNO;
+        if (killChosen) break;
         // Cancel (or a box that could not be shown): the application is left alone.
         return id;
     }
-    process->Terminate(0);
-    if (process->ExitCode() == 0) result = 0;
+    const bool terminated = process->Terminate(0);
+    const DWORD exitCode = process->ExitCode();
+    if (exitCode == 0) result = 0;
+    // The system refused the kill and the application still runs: it stays tracked.
+    if (killChosen && !terminated && exitCode == kStillActive)
+        MsgBox("Non-Critical ERROR: Couldn't end " + title + ".", MB_ICONEXCLAMATION);
     return result;
 }
 

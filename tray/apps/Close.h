@@ -22,9 +22,11 @@ HWND FindProcessWindow(ProcessId id);
 // Ends process `id`: posts WM_CANCELMODE, then WM_CLOSE, to its window (when it has one)
 // and waits up to 20 s for it. When the wait runs out, window events run once and the user
 // is asked, under the window's title: Yes posts both messages again and waits another 20 s;
-// No terminates it (exit code 0); Cancel leaves it alone. Gives 0 when the application
-// counts as closed (it ended with exit code 0, was terminated, or could not be opened), else
-// `id` (left alone, ended with a non-zero code, or terminating failed).
+// No terminates it (exit code 0), and says so when the system refuses ("Non-Critical ERROR:
+// Couldn't end <title>."); Cancel leaves it alone. A process that refuses terminate rights
+// is opened to be waited for only. Gives 0 when the application counts as closed (it ended
+// with exit code 0, was terminated, or could not be opened at all), else `id` (left alone,
+// ended with a non-zero code, or terminating failed).
 ProcessId CloseApp(ProcessId id);
 
 }  // namespace tw::tray

@@ -74,18 +74,6 @@ OSVERSIONINFOA VersionInfo() {
     return info;
 }
 
-// PROCESS_QUERY_LIMITED_INFORMATION exists from NT 6 (Vista) on; it also opens elevated
-// and protected processes, which PROCESS_QUERY_INFORMATION cannot.
-DWORD QueryAccess() {
-    static const DWORD access = [] {
-        OSVERSIONINFOA info = VersionInfo();
-        return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6
-                   ? kProcessQueryLimitedInformation
-                   : static_cast<DWORD>(PROCESS_QUERY_INFORMATION);
-    }();
-    return access;
-}
-
 // The process ids, with the buffer grown by doubling (16 bytes first) until a call leaves
 // room to spare: EnumProcesses cannot say how many there are.
 bool ProcessIds(std::vector<DWORD>& ids) {
@@ -133,6 +121,7 @@ std::string ImagePathByModule(DWORD id) {
 class Win32Process final : public IProcess {
 public:
     explicit Win32Process(HANDLE process) : m_process(process) {}
+    bool Opened() const override { return static_cast<bool>(m_process); }
     DWORD Wait(DWORD milliseconds) override { return WaitForSingleObject(m_process.Get(), milliseconds); }
     bool Terminate(UINT exitCode) override { return TerminateProcess(m_process.Get(), exitCode) != FALSE; }
     DWORD ExitCode() override {
@@ -151,6 +140,18 @@ IProcessApi* g_processes = &g_win32Processes;
 IWindowApi* g_windows = &g_win32Windows;
 
 }  // namespace
+
+// PROCESS_QUERY_LIMITED_INFORMATION exists from NT 6 (Vista) on; it also opens elevated
+// and protected processes, which PROCESS_QUERY_INFORMATION cannot.
+DWORD QueryAccess() {
+    static const DWORD access = [] {
+        OSVERSIONINFOA info = VersionInfo();
+        return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 6
+                   ? kProcessQueryLimitedInformation
+                   : static_cast<DWORD>(PROCESS_QUERY_INFORMATION);
+    }();
+    return access;
+}
 
 IProcessApi& Processes() { return *g_processes; }
 IWindowApi& Windows() { return *g_windows; }

@@ -40,6 +40,8 @@ constexpr int kNoShowCommand = -1;
 class IProcess {
 public:
     virtual ~IProcess() = default;
+    // Whether OpenProcess gave a handle.
+    virtual bool Opened() const = 0;
     // WaitForSingleObject: WAIT_OBJECT_0 when it ended, WAIT_TIMEOUT, or WAIT_FAILED.
     virtual DWORD Wait(DWORD milliseconds) = 0;
     // TerminateProcess; false when it failed.
@@ -83,6 +85,10 @@ public:
     // GetWindowTextA into a 128-character buffer: the first n characters, n as returned.
     virtual std::string WindowText(HWND window) = 0;
 };
+
+// The right to query a process that every process grants that lets itself be seen at all:
+// PROCESS_QUERY_LIMITED_INFORMATION from NT 6 (Vista) on, PROCESS_QUERY_INFORMATION before.
+DWORD QueryAccess();
 
 // The installed layers (by default the Win32 ones).
 IProcessApi& Processes();
