@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Marshal.exe from end to end under Wine and Xvfb, then Lookout.exe launching what it made.
-#   0. A private prefix: the StartUp folder holds Mail.lnk, News.lnk and OSPREY.LNK (shortcuts
-#      to copies of idle_app); the current user's Run key holds Pager and Clock, the machine's
-#      Sync (a quoted program path with blanks). Marshal.exe runs from C:\Osprey.
-#   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's check box
-#      clicked, News selected and checked with Space; Enter; Pager's check box clicked, Sync
-#      renamed in place to "Sync/Tool" and checked with Space; Esc; the invalid-name message
-#      answered; "Sync Tool" typed into the rename dialog; Enter; Finish clicked; both
-#      success messages answered; Alt+X.
-#   2. Mail.lnk and News.lnk are in the Online StartUp folder byte for byte and gone from
-#      StartUp (OSPREY.LNK stays); Pager.lnk and "Sync Tool.lnk" hold the right fields (read
-#      with winedump); REMOVED.REG holds exactly the expected lines; Pager and Sync are gone
-#      from the registry, Clock is not; `regedit /s REMOVED.REG` brings them back.
+#   0. A private prefix: the StartUp folder holds Mail.lnk, News.lnk, Pager.lnk and OSPREY.LNK
+#      (shortcuts to copies of idle_app); the current user's Run key holds Pager (another
+#      program than Pager.lnk's) and Clock, the machine's Sync (a quoted program path with
+#      blanks). Marshal.exe runs from C:\Osprey.
+#   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
+#      check boxes clicked, News selected and checked with Space; Enter; Pager's check box
+#      clicked, Sync renamed in place to "Sync/Tool" and checked with Space; Esc; the
+#      invalid-name message answered; "Sync Tool" typed into the rename dialog; Enter; Finish
+#      clicked; the message that the moved Pager.lnk kept its name and the Run value's
+#      shortcut is "Pager (2).lnk" and both success messages answered; Alt+X.
+#   2. Mail.lnk, News.lnk and Pager.lnk are in the Online StartUp folder byte for byte and
+#      gone from StartUp (OSPREY.LNK stays); "Pager (2).lnk" and "Sync Tool.lnk" hold the
+#      right fields (read with winedump); REMOVED.REG holds exactly the expected lines; Pager
+#      and Sync are gone from the registry, Clock is not; `regedit /s REMOVED.REG` brings
+#      them back.
 #   3. Lookout.exe, started in a network namespace whose default route is up, launches the
-#      four shortcuts the wizard put in the Online StartUp folder.
+#      five shortcuts the wizard put in the Online StartUp folder.
 # TW_SCREENSHOTS=DIR keeps a screenshot of every page and of the rename dialog there
-# (marshal-page0.png ... marshal-page4.png, marshal-page4-done.png, marshal-rename.png).
+# (marshal-page0.png ... marshal-page4.png, marshal-page4-done.png, marshal-rename.png) and
+# of the screen with the message about the taken name (marshal-name-taken.png).
 # Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
@@ -58,8 +62,9 @@ link() {  # NAME TITLE: a shortcut in StartUp to idle_app with a window title
 }
 link Mail.lnk MailApp
 link News.lnk NewsApp
+link Pager.lnk PagerLinkApp
 link OSPREY.LNK OspreyApp
-for f in Mail.lnk News.lnk OSPREY.LNK; do
+for f in Mail.lnk News.lnk Pager.lnk OSPREY.LNK; do
     [ -f "$startup/$f" ] || fail "no $f in StartUp"
     cp "$startup/$f" "$work/$f.orig"
 done
@@ -140,6 +145,7 @@ shot marshal-page0
 click 303 276                                   # Begin, with the mouse
 check_box 1                                     # Mail's check box
 row_text 2; key space                           # News selected, Space checks it
+check_box 3                                     # Pager's check box
 [ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "page 1 showed a message"
 shot marshal-page1
 key Return                                      # Next
@@ -162,7 +168,9 @@ next_button                                     # Finish, with the mouse
 wait_window 'Online StartUp Wizard' 20 >/dev/null || fail "no message on page 4"
 sleep 0.5
 shot marshal-page4
-answer_box 10 || fail "first shortcut message not answered"
+[ -n "${TW_SCREENSHOTS:-}" ] && import -window root "$TW_SCREENSHOTS/marshal-name-taken.png" 2>/dev/null
+answer_box 10 || fail "the message about Pager's taken name not answered"
+answer_box 20 || fail "no first shortcut message"
 answer_box 20 || fail "no second shortcut message"
 sleep 0.5
 [ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a third message on page 4"
@@ -183,9 +191,9 @@ failures=0
 check() {  # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then echo "   ok: $1"; else echo "   FAIL: $1: expected [$2], got [$3]" >&2; failures=$((failures + 1)); fi
 }
-check "Online StartUp folder" $'Mail.lnk\nNews.lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online")"
+check "Online StartUp folder" $'Mail.lnk\nNews.lnk\nPager (2).lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online" | LC_ALL=C sort)"
 check "StartUp folder" 'OSPREY.LNK' "$(ls "$startup")"
-for f in Mail.lnk News.lnk; do
+for f in Mail.lnk News.lnk Pager.lnk; do
     cmp -s "$work/$f.orig" "$online/$f" && echo "   ok: $f moved byte for byte" ||
         { echo "   FAIL: $f differs" >&2; failures=$((failures + 1)); }
 done
@@ -206,7 +214,7 @@ expect_link() {  # FILE PATH WORKDIR ARGUMENTS
     check "$1: description" 'Created by Osprey Wizard' "$(lnk_field "$l" Description)"
     check "$1: show command" 5 "$(lnk_startup "$l")"
 }
-expect_link Pager.lnk 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
+expect_link 'Pager (2).lnk' 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
 expect_link 'Sync Tool.lnk' 'C:\Program Files\Sync Tool\sync.exe' 'C:\Program Files\Sync Tool\' SyncApp
 
 printf '%s\r\n' 'REGEDIT4' \
@@ -234,7 +242,7 @@ in_ns "$WINE" reg delete "HKLM\\$run" /v Sync /f </dev/null >/dev/null 2>&1
 
 # ---- 3. Lookout launches what the wizard put there --------------------------------------------
 echo "3. Lookout, online, launches the Online StartUp folder"
-for title in MailApp NewsApp PagerApp SyncApp OspreyApp; do
+for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp OspreyApp; do
     [ -z "$(windows_named "$title")" ] || fail "$title runs before Lookout started"
 done
 tw_netns_online || fail "cannot add the route"
@@ -247,16 +255,16 @@ count() { processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRO
 launched=
 for i in $(seq 1 300); do
     all=1
-    for title in MailApp NewsApp PagerApp SyncApp; do
+    for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp; do
         [ -n "$(windows_named "$title")" ] || { all=0; break; }
     done
     if [ "$all" = 1 ]; then launched=$(echo "$(date +%s.%N) - $start" | bc); break; fi
     kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
     sleep 0.1
 done
-[ -n "$launched" ] || fail "the four programs did not all start within 30 s"
-echo "   MailApp, NewsApp, PagerApp and SyncApp run, $launched s after Lookout started"
-check "idle_app processes (Mail, News, Pager)" 3 "$(count 'C:\Apps\idle_app.exe')"
+[ -n "$launched" ] || fail "the five programs did not all start within 30 s"
+echo "   MailApp, NewsApp, PagerLinkApp, PagerApp and SyncApp run, $launched s after Lookout started"
+check "idle_app processes (Mail, News, both Pagers)" 4 "$(count 'C:\Apps\idle_app.exe')"
 check "sync.exe processes" 1 "$(count 'C:\Program Files\Sync Tool\sync.exe')"
 [ -z "$(windows_named OspreyApp)" ] || fail "OSPREY.LNK's program was started"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
