@@ -176,13 +176,6 @@ TEST_F(RefusedTerminateTest, ItIsWaitedForAndAskedAboutAndARefusedKillIsReported
     EXPECT_EQ(48u, prompter.shown[2].flags);
 }
 
-TEST_F(RefusedTerminateTest, CancelSaysNothingMore) {
-    const ProcessId id = Elevated(false);
-    prompter.Answer(IDCANCEL);
-    EXPECT_EQ(id, CloseApp(id));
-    EXPECT_EQ(1u, prompter.shown.size());
-}
-
 TEST_F(CloseAppTest, AProcessThatCannotBeOpenedCountsAsClosedWithoutAWaitOrAPrompt) {
     FakeProcess& process = processes.Add("C:\\apps\\other.exe", "Other User's");
     process.openable = false;

@@ -263,26 +263,6 @@ TEST_F(RegShortcutsTest, UnwritableOnlineFolderLeavesTheValueAlone) {
     EXPECT_FALSE(tw::test::FileThere(m_programs + "removed.reg"));
 }
 
-TEST_F(RegShortcutsTest, AnExistingShortcutIsReplacedOnlyWhenItStartsTheSameProgram) {
-    std::string old = Program("old.exe");
-    std::string fresh = Program("fresh.exe");
-    std::string same = Program("same.exe");
-    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "OLD.lnk", old, "", "", "", 0, SW_SHOW));
-    ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Same.lnk", same, "", "-s", "", 0, SW_SHOWMINNOACTIVE));
-    const std::string oldBytes = tw::test::ReadFileBytes(m_online + "OLD.lnk");
-    Run({Item("Old", "Old", fresh), Item("Same", "Same", same + " -s")});
-    EXPECT_EQ(oldBytes, tw::test::ReadFileBytes(m_online + "OLD.lnk"));
-    EXPECT_EQ(fresh, ReadLink(m_online + "Old (2).lnk").path);
-    EXPECT_EQ(SW_SHOW, HeaderShowCommand(m_online + "Same.lnk")) << "replaced by the new link";
-    EXPECT_FALSE(tw::test::FileThere(m_online + "Same (2).lnk"));
-    EXPECT_EQ((std::vector<std::string>{"OLD.lnk already exists in the Online StartUp folder, so "
-                                        "this shortcut was saved as Old (2).lnk.",
-                                        kCreated, kCreated}),
-              Texts(m_prompter));
-    EXPECT_FALSE(ValueThere("Old"));
-    EXPECT_FALSE(ValueThere("Same"));
-}
-
 TEST_F(RegShortcutsTest, LockedExistingShortcutFailsAndTheNextValueGoesOn) {
     std::string program = Program("locked.exe");
     ASSERT_TRUE(modShellLnk::CreateShortcut(m_online + "Locked.lnk", program, "", "-new", "", 0, SW_SHOW));
