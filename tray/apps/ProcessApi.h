@@ -86,8 +86,8 @@ public:
     virtual std::string WindowText(HWND window) = 0;
 };
 
-// The right to query a process that every process grants that lets itself be seen at all:
-// PROCESS_QUERY_LIMITED_INFORMATION from NT 6 (Vista) on, PROCESS_QUERY_INFORMATION before.
+// The query right IsRunning opens a process with: PROCESS_QUERY_LIMITED_INFORMATION from
+// NT 6 (Vista) on, which elevated processes grant too, PROCESS_QUERY_INFORMATION before.
 DWORD QueryAccess();
 
 // The installed layers (by default the Win32 ones).

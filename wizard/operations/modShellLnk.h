@@ -38,8 +38,8 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
 // is known before its file's name is chosen. COM must be initialised.
 class PreparedShortcut {
 public:
-    // Empty strings other than the path are not set. False when the path is empty or a
-    // call of the link object fails.
+    // Called once. Empty strings other than the path are not set. False when the path is
+    // empty or a call of the link object fails.
     bool Prepare(const std::string& path, const std::string& workingDirectory,
                  const std::string& arguments, const std::string& iconFile, int iconIndex,
                  int showCmd);
