@@ -105,14 +105,6 @@ menu_gone() {
     done
     return 1
 }
-wait_gone() {  # wait_gone PID SECONDS
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # ---- The helpers, their shortcuts and the options ----
 
@@ -120,13 +112,11 @@ drive_c="$WINEPREFIX/drive_c"
 mkdir -p "$drive_c/twmenu"
 cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/alpha.exe"
 cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/beta.exe"
-appdata=$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-[ -n "$appdata" ] || fail "no APPDATA"
-folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+programs=$(tw_programs_folder) || fail "no APPDATA"
+folder="$programs\\Online Startup"
 "$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
 for name in alpha beta; do
-    "$WINE" "$TW_BIN/make_link.exe" "$folder\\$name.lnk" "C:\\twmenu\\$name.exe" "$name" </dev/null \
-        >/dev/null 2>&1 || fail "cannot write $name.lnk"
+    tw_link "$folder\\$name.lnk" "C:\\twmenu\\$name.exe" "$name" || fail "cannot write $name.lnk"
 done
 options='HKCU\Software\OSPREY\Options'
 "$WINE" reg add "$options" /v EnableState /t REG_SZ /d True /f </dev/null >/dev/null 2>&1 || fail "reg add"
@@ -139,18 +129,12 @@ start_helpers() {
     "$WINE" 'C:\twmenu\beta.exe' beta </dev/null >/dev/null 2>&1 &
     beta=$!
     pids+=("$alpha" "$beta")
-    local i
-    for i in $(seq 1 100); do
-        [ -n "$(xdotool search --name '^alpha$' 2>/dev/null)" ] && [ -n "$(xdotool search --name '^beta$' 2>/dev/null)" ] && return 0
-        sleep 0.1
-    done
-    fail "the helpers did not start"
+    tw_wait_window '^alpha$' 10 >/dev/null && tw_wait_window '^beta$' 10 >/dev/null || fail "the helpers did not start"
 }
 
 # How many processes run a helper's program (Lookout's launches included).
 helpers_running() {
-    "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z' |
-        awk -F'\t' '$2 == "c:\\twmenu\\alpha.exe" || $2 == "c:\\twmenu\\beta.exe"' | wc -l
+    tw_processes | awk -F'\t' '$2 == "c:\\twmenu\\alpha.exe" || $2 == "c:\\twmenu\\beta.exe"' | wc -l
 }
 
 echo "0. helpers running, Lookout started"
@@ -177,8 +161,8 @@ xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + 3 + 16 )) sleep 0.3 cl
 menu_gone || fail "the menu stayed open after the click"
 wait_icon 704 10 || fail "the tray does not show the disabled icon (it shows $(tray_icon))"
 echo "   tray icon 704"
-wait_gone "$alpha" 25 || fail "alpha still runs after Disable"
-wait_gone "$beta" 25 || fail "beta still runs after Disable"
+tw_poll 25 tw_ended "$alpha" || fail "alpha still runs after Disable"
+tw_poll 25 tw_ended "$beta" || fail "beta still runs after Disable"
 [ "$(helpers_running)" -eq 0 ] || fail "a helper still runs after Disable"
 echo "   helpers closed"
 kill -0 "$lookout_pid" || fail "Lookout ended"
@@ -204,7 +188,7 @@ xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + MENU_H - 3 - 16 )) sle
 for i in $(seq 1 250); do [ "$(helpers_running)" -eq 0 ] && break; sleep 0.1; done
 [ "$(helpers_running)" -eq 0 ] || fail "$(helpers_running) helpers still run after Exit"
 echo "   helpers closed"
-wait_gone "$lookout_pid" 10 || fail "Lookout still runs after Exit"
+tw_poll 10 tw_ended "$lookout_pid" || fail "Lookout still runs after Exit"
 wait "$lookout_pid"; rc=$?
 [ "$rc" -eq 0 ] || fail "Lookout's exit code is $rc"
 [ "$(tray_icon)" = none ] || fail "the tray icon is still shown"

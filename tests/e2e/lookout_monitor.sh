@@ -31,11 +31,6 @@ in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
 
 now() { date +%s.%N; }
 since() { echo "$(now) - $1" | bc; }
-# Running processes as "id<TAB>path", paths in lower case.
-processes() { in_ns "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }
-# (awk -v would read the backslashes of a path as escapes: the path goes in through ENVIRON.)
-count() { processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
-windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
 
 # The helpers, inside the prefix.
 drive_c="$WINEPREFIX/drive_c"
@@ -53,11 +48,10 @@ stubborn2='C:\twe2e\stubborn\stubborn2.exe'
 spaced='C:\twe2e\My Apps\spaced.exe'
 planted='C:\twe2e\My.exe'
 
-appdata=$(in_ns "$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-[ -n "$appdata" ] || fail "no APPDATA"
-folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+programs=$(tw_programs_folder) || fail "no APPDATA"
+folder="$programs\\Online Startup"
 in_ns "$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
-link() { in_ns "$WINE" "$TW_BIN/make_link.exe" "$folder\\$1" "$2" "$3" </dev/null >/dev/null 2>&1 || fail "cannot write $1"; }
+link() { tw_link "$folder\\$1" "$2" "$3" || fail "cannot write $1"; }
 link Alpha.lnk "$alpha" '"Alpha Window"'
 link Beta.lnk "$beta" '"Beta Window"'
 link "Stubborn One.lnk" "$stubborn1" '--ignore-close "Stubborn One"'
@@ -67,8 +61,8 @@ link Spaced.lnk "$spaced" '"Spaced Window"'
 echo "0. offline; Beta already runs; Lookout starts"
 in_ns "$WINE" "$beta" "Beta Window" </dev/null >/dev/null 2>&1 &
 pids+=($!)
-for i in $(seq 1 100); do [ -n "$(windows_named 'Beta Window')" ] && break; sleep 0.1; done
-[ "$(count "$beta")" -eq 1 ] || fail "Beta did not start"
+for i in $(seq 1 100); do [ -n "$(tw_windows "^Beta Window$")" ] && break; sleep 0.1; done
+[ "$(tw_count "$beta")" -eq 1 ] || fail "Beta did not start"
 in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 lookout=$!
 pids+=("$lookout")
@@ -77,7 +71,7 @@ for i in $(seq 1 150); do [ -n "$(xdotool search --name 'Wine System Tray' 2>/de
 sleep 2.5  # one tick at least
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
 for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
-    [ "$(count "$exe")" -eq 0 ] || fail "$exe was started while offline"
+    [ "$(tw_count "$exe")" -eq 0 ] || fail "$exe was started while offline"
 done
 
 echo "1. route added: the helpers start"
@@ -85,7 +79,7 @@ start=$(now)
 online || fail "cannot add the route"
 launched=
 for i in $(seq 1 100); do
-    list=$(processes)
+    list=$(tw_processes)
     all=1
     for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
         lower=$(echo "$exe" | tr 'A-Z' 'a-z')
@@ -97,35 +91,24 @@ done
 [ -n "$launched" ] || fail "the helpers did not all start within 10 s"
 echo "   all running $launched s after the route was added"
 (( $(echo "$launched <= 4.0" | bc) )) || fail "launch took $launched s (one tick is 2 s)"
-[ "$(count "$beta")" -eq 1 ] || fail "Beta runs $(count "$beta") times: it was not adopted"
-[ "$(count "$planted")" -eq 0 ] || fail "the planted first-word program ran"
-[ "$(count "$spaced")" -eq 1 ] || fail "the program in 'My Apps' did not run once"
+[ "$(tw_count "$beta")" -eq 1 ] || fail "Beta runs $(tw_count "$beta") times: it was not adopted"
+[ "$(tw_count "$planted")" -eq 0 ] || fail "the planted first-word program ran"
+[ "$(tw_count "$spaced")" -eq 1 ] || fail "the program in 'My Apps' did not run once"
 sleep 1
 for name in "Alpha Window" "Spaced Window" "Stubborn One" "Stubborn Two"; do
-    [ -n "$(windows_named "$name")" ] || fail "no window '$name'"
+    [ -n "$(tw_windows "^$name$")" ] || fail "no window '$name'"
 done
-app_one=$(windows_named "Stubborn One")
-app_two=$(windows_named "Stubborn Two")
+app_one=$(tw_windows "^Stubborn One$")
+app_two=$(tw_windows "^Stubborn Two$")
 sleep 2.5  # a tick with everything running: nothing more is started
-[ "$(count "$alpha")" -eq 1 ] || fail "Alpha was started twice"
-
-# Answers the message box $1 with the key $2; when the box is still there, clicks the
-# button at $3 of its width instead (keys reach an unmanaged window only with the focus).
-answer() {
-    xdotool windowfocus "$1" 2>/dev/null; sleep 0.2
-    xdotool key "$2" 2>/dev/null
-    for i in $(seq 1 20); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.1; done
-    echo "   the key did not reach the box; clicking"
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove "$(echo "$X + $WIDTH * $3 / 1" | bc)" $(( Y + HEIGHT - 21 )) sleep 0.2 click 1
-}
+[ "$(tw_count "$alpha")" -eq 1 ] || fail "Alpha was started twice"
 
 echo "2. route removed: the helpers close; the stubborn ones are asked about"
 start=$(now)
 offline || fail "cannot remove the route"
 answered_one= answered_two=
 while (( $(echo "$(since "$start") < 90" | bc) )); do
-    for wid in $(windows_named "Stubborn One"); do
+    for wid in $(tw_windows "^Stubborn One$"); do
         [ "$wid" = "$app_one" ] && continue
         [ -n "$answered_one" ] && continue
         answered_one=$(since "$start")
@@ -135,15 +118,15 @@ while (( $(echo "$(since "$start") < 90" | bc) )); do
             mkdir -p "$TW_SCREENSHOTS"
             import -window root "$TW_SCREENSHOTS/lookout-not-responding.png" 2>/dev/null
         fi
-        answer "$wid" n 0.5
+        tw_answer "$wid" n 50
     done
-    for wid in $(windows_named "Stubborn Two"); do
+    for wid in $(tw_windows "^Stubborn Two$"); do
         [ "$wid" = "$app_two" ] && continue
         [ -n "$answered_two" ] && continue
         answered_two=$(since "$start")
         echo "   prompt 'Stubborn Two' after $answered_two s: answering Cancel"
         sleep 0.5
-        answer "$wid" Escape 0.79
+        tw_answer "$wid" Escape 79
     done
     [ -n "$answered_one" ] && [ -n "$answered_two" ] && break
     sleep 0.1
@@ -155,15 +138,15 @@ first=$answered_one
 (( $(echo "$first >= 20" | bc) )) || fail "the first prompt came after $first s, before the 20-second wait"
 # The batch ends after the second answer; give the processes a moment to go.
 for i in $(seq 1 100); do
-    [ "$(count "$stubborn1")" -eq 0 ] && [ "$(count "$alpha")" -eq 0 ] && break
+    [ "$(tw_count "$stubborn1")" -eq 0 ] && [ "$(tw_count "$alpha")" -eq 0 ] && break
     sleep 0.1
 done
 for exe in "$alpha" "$beta" "$spaced"; do
-    [ "$(count "$exe")" -eq 0 ] || fail "$exe still runs after the close request"
+    [ "$(tw_count "$exe")" -eq 0 ] || fail "$exe still runs after the close request"
 done
-[ "$(count "$stubborn1")" -eq 0 ] || fail "Stubborn One still runs after No"
-[ "$(count "$stubborn2")" -eq 1 ] || fail "Stubborn Two did not stay after Cancel"
-for wid in $(windows_named "Stubborn One") $(windows_named "Stubborn Two"); do
+[ "$(tw_count "$stubborn1")" -eq 0 ] || fail "Stubborn One still runs after No"
+[ "$(tw_count "$stubborn2")" -eq 1 ] || fail "Stubborn Two did not stay after Cancel"
+for wid in $(tw_windows "^Stubborn One$") $(tw_windows "^Stubborn Two$"); do
     [ "$wid" = "$app_two" ] || fail "a prompt is still shown"
 done
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"

@@ -18,23 +18,12 @@ elapsed() { echo "$(now) - $1" | bc; }
 lookout="$TW_BIN/Lookout.exe"
 [ -f "$lookout" ] || fail "no $lookout"
 
-# The window ids of message boxes titled "Tetherwatch".
-boxes() { xdotool search --name '^Tetherwatch$' 2>/dev/null; }
-# Waits up to $1 seconds for a box; prints its id.
-wait_for_box() {
-    local i wid
-    for i in $(seq 1 $(( $1 * 10 ))); do
-        wid=$(boxes | head -n1)
-        [ -n "$wid" ] && { echo "$wid"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+boxes() { tw_windows '^Tetherwatch$'; }
+
 # The Online StartUp folder as the wizard makes it: the shell's Programs folder of the
 # Start menu, then "Online Startup".
-appdata=$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-[ -n "$appdata" ] || fail "no APPDATA"
-folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
+programs=$(tw_programs_folder) || fail "no APPDATA"
+folder="$programs\\Online Startup"
 "$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
 "$WINE" cmd /c dir "$folder" </dev/null >/dev/null 2>&1 || fail "cannot create $folder"
 
@@ -43,7 +32,7 @@ start=$(now)
 "$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
 first=$!
 pids+=("$first")
-box=$(wait_for_box 30) || fail "no warning box within 30 s"
+box=$(tw_wait_window '^Tetherwatch$' 30) || fail "no warning box within 30 s"
 echo "   warning box after $(elapsed "$start") s"
 [ "$(boxes | wc -l)" -eq 1 ] || fail "more than one box"
 kill -0 "$first" 2>/dev/null || fail "the first copy did not wait for the box to be answered"
@@ -59,15 +48,8 @@ echo "   second copy ended after $(elapsed "$start") s with exit code $rc"
 [ "$(boxes | wc -l)" -eq 1 ] || fail "the second copy showed something"
 
 echo "3. OK ends the first copy without touching the settings"
-xdotool windowfocus "$box" 2>/dev/null
-xdotool key --window "$box" Return 2>/dev/null
-if ! tw_wait_exit "$first" 10; then
-    # Keys can miss an unmanaged window without focus: press OK with the mouse instead.
-    echo "   Return did not reach the box; clicking OK"
-    eval "$(xdotool getwindowgeometry --shell "$box")"
-    xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
-    tw_wait_exit "$first" 10 || fail "the first copy did not end after OK"
-fi
+tw_answer "$box" Return 50 || fail "OK could not be pressed"
+tw_wait_exit "$first" 10 || fail "the first copy did not end after OK"
 [ "$rc" -eq 0 ] || fail "the first copy's exit code is $rc"
 [ -z "$(boxes)" ] || fail "a box is still shown"
 if "$WINE" reg query 'HKCU\Software\OSPREY' </dev/null >/dev/null 2>&1; then
@@ -75,8 +57,7 @@ if "$WINE" reg query 'HKCU\Software\OSPREY' </dev/null >/dev/null 2>&1; then
 fi
 
 echo "4. a shortcut in the folder: no warning"
-"$WINE" "$TW_BIN/make_link.exe" "$folder\\Notepad.lnk" 'C:\windows\notepad.exe' </dev/null \
-    >/dev/null 2>&1 || fail "cannot write a shortcut"
+tw_link "$folder\\Notepad.lnk" 'C:\windows\notepad.exe' || fail "cannot write a shortcut"
 "$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
 third=$!
 pids+=("$third")

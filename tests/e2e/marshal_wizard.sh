@@ -23,6 +23,7 @@
 # Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
+. "$TW_SOURCE/tests/support/wizard-ui.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(id -u)" = 0 ] || fail "needs root for ip netns"
@@ -46,9 +47,7 @@ cp "$TW_BIN/idle_app.exe" "$c/Apps/idle_app.exe"
 cp "$TW_BIN/idle_app.exe" "$c/Program Files/Sync Tool/sync.exe"
 cp "$TW_BIN/Marshal.exe" "$c/Osprey/Marshal.exe"
 
-appdata=$(in_ns "$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-[ -n "$appdata" ] || fail "no APPDATA"
-programs_win="$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
+programs_win=$(tw_programs_folder) || fail "no APPDATA"
 programs=$(in_ns "$WINE" winepath -u "$programs_win" </dev/null 2>/dev/null | tr -d '\r')
 [ -n "$programs" ] || fail "no Unix path for $programs_win"
 startup="$programs/StartUp"
@@ -57,8 +56,7 @@ mkdir -p "$startup"
 [ ! -e "$online" ] || fail "the Online StartUp folder exists already"
 
 link() {  # NAME TITLE: a shortcut in StartUp to idle_app with a window title
-    in_ns "$WINE" "$TW_BIN/make_link.exe" "$programs_win\\StartUp\\$1" 'C:\Apps\idle_app.exe' "$2" \
-        </dev/null >/dev/null 2>&1 || fail "cannot write $1"
+    tw_link "$programs_win\\StartUp\\$1" 'C:\Apps\idle_app.exe' "$2" || fail "cannot write $1"
 }
 link Mail.lnk MailApp
 link News.lnk NewsApp
@@ -93,32 +91,10 @@ sync_row=$(( $(echo "$user_rows" | grep -c .) + 1 ))
 [ -n "$pager_row" ] || fail "Pager is not listed by reg query"
 
 # ---- 1. The wizard --------------------------------------------------------------------------
-windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
-wait_window() { tw_wait_window "^$1\$" "$2"; }  # TITLE SECONDS: prints the first window's id
-
 in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
 marshal=$!
 pids+=("$marshal")
-wizard=$(wait_window 'Osprey Online StartUp Wizard' 30) || fail "no wizard window within 30 s"
-sleep 1
-
-# The client area's origin on the screen: the window is 6525 x 4470 twips (435 x 298 pixels)
-# inside a frame of equal width on three sides and the caption on top.
-eval "$(xdotool getwindowgeometry --shell "$wizard")"
-frame=$(( (WIDTH - 435) / 2 ))
-cx=$(( X + frame ))
-cy=$(( Y + HEIGHT - 298 - frame ))
-wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
-click() {  # client pixels
-    xdotool mousemove $(( cx + $1 )) $(( cy + $2 )) sleep 0.2 click 1
-    sleep 0.4
-}
-key() { xdotool key "$@"; sleep 0.8; }
-# Buttons (centres) and the list's rows: check box and text of row N.
-next_button() { click 303 276; }
-row_y() { echo $(( 73 + 16 * ($1 - 1) )); }
-check_box() { click 154 "$(row_y "$1")"; }
-row_text() { click 200 "$(row_y "$1")"; }
+tw_wizard_find 30 || fail "no wizard window within 30 s"
 
 shot() {  # NAME: the wizard's part of the screen
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
@@ -126,62 +102,43 @@ shot() {  # NAME: the wizard's part of the screen
     import -window root "$work/screen.png" 2>/dev/null &&
         /usr/bin/convert "$work/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$TW_SCREENSHOTS/$1.png"
 }
-# Answers a message box titled "Online StartUp Wizard": Return, or a click on its button.
-answer_box() {  # SECONDS
-    local box
-    box=$(wait_window 'Online StartUp Wizard' "$1") || return 1
-    sleep 0.3
-    xdotool key Return
-    if ! tw_wait_gone "$box" 3; then
-        eval "$(xdotool getwindowgeometry --shell "$box")"
-        xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 20 )) sleep 0.2 click 1
-        tw_wait_gone "$box" 3 || return 1
-    fi
-    sleep 0.5
-}
-
 echo "1. the wizard, page by page"
 shot marshal-page0
-click 303 276                                   # Begin, with the mouse
-check_box 1                                     # Mail's check box
-row_text 2; key space                           # News selected, Space checks it
-check_box 3                                     # Pager's check box
-[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "page 1 showed a message"
+tw_wizard_next                                  # Begin, with the mouse
+tw_wizard_check 1                               # Mail's check box
+tw_wizard_select 2; tw_wizard_key space         # News selected, Space checks it
+tw_wizard_check 3                               # Pager's check box
+[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "page 1 showed a message"
 shot marshal-page1
-key Return                                      # Next
-check_box "$pager_row"                          # Pager's check box
-row_text "$sync_row"; sleep 1.2                 # a second click on the selected row edits it
-row_text "$sync_row"; sleep 1
-xdotool type --delay 40 'Sync/Tool'; key Return
-key space                                       # and checks it
+tw_wizard_key Return                            # Next
+tw_wizard_check "$pager_row"                    # Pager's check box
+tw_wizard_select "$sync_row"; sleep 1.2         # a second click on the selected row edits it
+tw_wizard_select "$sync_row"; sleep 1
+xdotool type --delay 40 'Sync/Tool'; tw_wizard_key Return
+tw_wizard_key space                             # and checks it
 shot marshal-page2
-key Escape                                      # Esc presses Next
-answer_box 10 || fail "no invalid-name message"
-rename=$(wait_window Rename 10) || fail "no rename dialog"
+tw_wizard_key Escape                            # Esc presses Next
+tw_wizard_answer 10 || fail "no invalid-name message"
+rename=$(tw_wait_window '^Rename$' 10) || fail "no rename dialog"
 sleep 0.5
 shot marshal-rename
-xdotool type --delay 40 'Sync Tool'; key Return  # the name was selected: typing replaces it
+xdotool type --delay 40 'Sync Tool'; tw_wizard_key Return  # the name was selected: typing replaces it
 tw_wait_gone "$rename" 5 || fail "the rename dialog did not accept 'Sync Tool'"
-[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a message after the rename"
+[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "a message after the rename"
 shot marshal-page3
-next_button                                     # Finish, with the mouse
-wait_window 'Online StartUp Wizard' 20 >/dev/null || fail "no message on page 4"
+tw_wizard_next                                  # Finish, with the mouse
+tw_wait_window '^Online StartUp Wizard$' 20 >/dev/null || fail "no message on page 4"
 sleep 0.5
 shot marshal-page4
 [ -n "${TW_SCREENSHOTS:-}" ] && import -window root "$TW_SCREENSHOTS/marshal-name-taken.png" 2>/dev/null
-answer_box 10 || fail "the message about Pager's taken name not answered"
-answer_box 20 || fail "no first shortcut message"
-answer_box 20 || fail "no second shortcut message"
+tw_wizard_answer 10 || fail "the message about Pager's taken name not answered"
+tw_wizard_answer 20 || fail "no first shortcut message"
+tw_wizard_answer 20 || fail "no second shortcut message"
 sleep 0.5
-[ -z "$(windows_named 'Online StartUp Wizard')" ] || fail "a third message on page 4"
+[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "a third message on page 4"
 shot marshal-page4-done
-key alt+x                                        # Exit
-rc=
-for i in $(seq 1 100); do
-    if ! kill -0 "$marshal" 2>/dev/null; then wait "$marshal"; rc=$?; break; fi
-    sleep 0.1
-done
-[ -n "$rc" ] || fail "Marshal did not end after Exit"
+tw_wizard_key alt+x                             # Exit
+tw_wait_exit "$marshal" 10 || fail "Marshal did not end after Exit"
 [ "$rc" -eq 0 ] || fail "Marshal's exit code is $rc"
 echo "   Marshal ended with exit code 0"
 
@@ -243,20 +200,18 @@ in_ns "$WINE" reg delete "HKLM\\$run" /v Sync /f </dev/null >/dev/null 2>&1
 # ---- 3. Lookout launches what the wizard put there --------------------------------------------
 echo "3. Lookout, online, launches the Online StartUp folder"
 for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp OspreyApp; do
-    [ -z "$(windows_named "$title")" ] || fail "$title runs before Lookout started"
+    [ -z "$(tw_windows "^$title\$")" ] || fail "$title runs before Lookout started"
 done
 tw_netns_online || fail "cannot add the route"
 start=$(date +%s.%N)
 in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 lookout=$!
 pids+=("$lookout")
-processes() { in_ns "$WINE" "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }
-count() { processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
 launched=
 for i in $(seq 1 300); do
     all=1
     for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp; do
-        [ -n "$(windows_named "$title")" ] || { all=0; break; }
+        [ -n "$(tw_windows "^$title\$")" ] || { all=0; break; }
     done
     if [ "$all" = 1 ]; then launched=$(echo "$(date +%s.%N) - $start" | bc); break; fi
     kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
@@ -264,8 +219,8 @@ for i in $(seq 1 300); do
 done
 [ -n "$launched" ] || fail "the five programs did not all start within 30 s"
 echo "   MailApp, NewsApp, PagerLinkApp, PagerApp and SyncApp run, $launched s after Lookout started"
-check "idle_app processes (Mail, News, both Pagers)" 4 "$(count 'C:\Apps\idle_app.exe')"
-check "sync.exe processes" 1 "$(count 'C:\Program Files\Sync Tool\sync.exe')"
-[ -z "$(windows_named OspreyApp)" ] || fail "OSPREY.LNK's program was started"
+check "idle_app processes (Mail, News, both Pagers)" 4 "$(tw_count 'C:\Apps\idle_app.exe')"
+check "sync.exe processes" 1 "$(tw_count 'C:\Program Files\Sync Tool\sync.exe')"
+[ -z "$(tw_windows '^OspreyApp$')" ] || fail "OSPREY.LNK's program was started"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
 echo "PASS"

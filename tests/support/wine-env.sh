@@ -140,33 +140,87 @@ tw_e2e_end() {
     if [ "${TW_KEEP:-0}" = 1 ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 
-# ---- Waiting for windows and processes: polls every 0.1 s up to a limit in seconds ---------
+# ---- Waiting for windows and processes (the end-to-end scripts and the 32-bit smoke checks)
+# Every limit below is in seconds and multiplied by TW_WAIT_SCALE (default 1): in the emulated
+# test machine a Wine program starts 10 to 20 times slower. Polls every TW_POLL seconds.
+
+tw_limit() { echo $(( $1 * ${TW_WAIT_SCALE:-1} )); }
+
+tw_poll() {  # tw_poll SECONDS COMMAND...: until COMMAND succeeds
+    local end=$(( SECONDS + $(tw_limit "$1") ))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep "${TW_POLL:-0.1}"
+    done
+}
+
 # Visible windows whose title matches the extended regular expression PATTERN (on $DISPLAY).
 tw_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
 tw_wait_window() {  # PATTERN SECONDS [EXCEPT-ID]: prints the id of the first such window
-    local i wid
-    for i in $(seq 1 $(( $2 * 10 ))); do
+    local end=$(( SECONDS + $(tw_limit "$2") )) wid
+    while :; do
         wid=$(tw_windows "$1" | grep -vx "${3:-none}" | head -n1)
         [ -n "$wid" ] && { echo "$wid"; return 0; }
-        sleep 0.1
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep "${TW_POLL:-0.1}"
     done
-    return 1
 }
-tw_wait_gone() {  # WINDOW-ID SECONDS: until the window no longer exists
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
+
+tw_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+tw_wait_gone() { tw_poll "$2" tw_gone "$1"; }  # WINDOW-ID SECONDS: until the window no longer exists
+
+tw_ended() { ! kill -0 "$1" 2>/dev/null; }
 tw_wait_exit() {  # PID SECONDS: until the background process PID ends; sets rc to its exit code
-    local i
-    for i in $(seq 1 $(( $2 * 10 ))); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; rc=$?; return 0; fi
-        sleep 0.1
-    done
-    return 1
+    tw_poll "$2" tw_ended "$1" || return 1
+    wait "$1"
+    rc=$?
+}
+
+# Runs a Wine program, inside the namespace when there is one (tw_netns_create).
+tw_wine() { if [ -n "${TW_NS:-}" ]; then tw_in_ns "$WINE" "$@"; else "$WINE" "$@"; fi; }
+
+# Answers the message box WID with KEY; when the box stays, clicks the button at PERCENT of
+# its width instead (keys reach an unmanaged window only while it has the focus).
+tw_answer() {  # WID KEY PERCENT
+    xdotool windowfocus "$1" 2>/dev/null
+    sleep 0.2
+    xdotool key "$2" 2>/dev/null
+    tw_wait_gone "$1" 2 && return 0
+    echo "   the key did not reach the box; clicking"
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $(( X + WIDTH * $3 / 100 )) $(( Y + HEIGHT - 21 )) sleep 0.2 click 1
+    tw_wait_gone "$1" 3
+}
+
+# The visible windows with their controls' texts (list_windows.exe), one a line.
+tw_list_windows() { tw_wine "$TW_BIN/list_windows.exe" </dev/null 2>/dev/null | tr -d '\r'; }
+
+# Running processes as "id<TAB>path", paths in lower case.
+tw_processes() { tw_wine "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }
+# How many processes run the program PATH (any case). awk -v would read the backslashes of a
+# path as escapes: the path goes in through ENVIRON.
+tw_count() { tw_processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
+
+# The current user's Start menu Programs folder (Windows path), as the shell names it.
+tw_programs_folder() {
+    local appdata
+    appdata=$(tw_wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+    [ -n "$appdata" ] && echo "$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
+}
+
+tw_link() { tw_wine "$TW_BIN/make_link.exe" "$@" </dev/null >/dev/null 2>&1; }  # LINK TARGET [ARGUMENTS]
+
+# What a failing check saw: the windows (Wine's view with the controls' texts, and the X
+# windows that have a name) and a screenshot, TW_OUT/NAME.png or in $work.
+tw_show_failure() {  # NAME
+    local shot="${TW_OUT:-$work}/$1.png" lister
+    echo "--- windows:"
+    tw_list_windows & lister=$!
+    tw_poll 30 tw_ended "$lister" || { kill "$lister"; echo "(list_windows.exe did not answer)"; }
+    echo "--- X windows:"
+    xwininfo -root -tree 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "' | sed 's/^ */  /'
+    import -window root "$shot" 2>/dev/null && echo "--- screenshot: ${TW_OUT_SHOWN:-${TW_OUT:-$work}}/$1.png"
 }
 
 # ---- Setup: silent install and uninstall -------------------------------------------------
