@@ -202,12 +202,18 @@ tw_processes() { tw_wine "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | t
 # path as escapes: the path goes in through ENVIRON.
 tw_count() { tw_processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == ENVIRON["P"]' | wc -l; }
 
-# The current user's Start menu Programs folder (Windows path), as the shell names it.
+# The current user's Start menu Programs folder (Windows path), as the shell names it; or
+# TW_PROGRAMS when a script has asked once already (every copy of a template has the same).
 tw_programs_folder() {
+    [ -n "${TW_PROGRAMS:-}" ] && { echo "$TW_PROGRAMS"; return 0; }
     local appdata
     appdata=$(tw_wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
     [ -n "$appdata" ] && echo "$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
 }
+
+# The Unix path of a path on the prefix's drive C: (without asking winepath: in the emulated
+# machine every Wine program costs seconds). Folders that exist must be named in their case.
+tw_c_path() { local p=${1#[Cc]:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
 
 tw_link() { tw_wine "$TW_BIN/make_link.exe" "$@" </dev/null >/dev/null 2>&1; }  # LINK TARGET [ARGUMENTS]
 
