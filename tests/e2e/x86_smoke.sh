@@ -15,8 +15,8 @@
 # Prints each check's result and time, then "N passed, N failed"; a failing check prints what
 # it saw. Needs root (ip netns) and TW_BIN (the i686 programs and test helpers), TW_BUILD (a
 # work folder, the template prefix in its wine/), TW_SOURCE. Optional: TW_DIST (the setups),
-# TW_WAIT_SCALE (multiplies every wait), TW_POLL, TW_OUT (screenshots of failures), TW_CHECKS
-# (the names of the checks to run).
+# TW_WAIT_SCALE (multiplies every wait), TW_POLL, TW_OUT (screenshots of each check's main
+# window, and of failures), TW_CHECKS (the names of the checks to run).
 set -u
 export TW_ARCH=${TW_ARCH:-i686}  # x86_64 runs them on the 64-bit build, to try them out quickly
 . "$TW_SOURCE/tests/support/wine-env.sh"
@@ -36,6 +36,8 @@ box_text() {
         $1 == "" && inside && $2 == "Static" && $3 != "" { print $3 }'
 }
 running() { [ "$(tw_count "$1")" -eq "$2" ]; }
+# A screenshot of what a passing check saw, TW_OUT/NAME.png.
+shot() { [ -z "${TW_OUT:-}" ] || import -window root "$TW_OUT/$1.png" 2>/dev/null; }
 
 check_lookout_warning() {
     tw_start_server
@@ -45,6 +47,7 @@ check_lookout_warning() {
     expected='There are no shortcuts in your Online StartUp folder. You can move your online programs shortcuts from your StartUp folder, use the Online StartUp Wizard, or create new shortcuts to your online programs. '
     text=$(box_text Tetherwatch)
     [ "$text" = "$expected" ] || fail "the warning reads [$text]"
+    shot lookout-warning-box
     tw_answer "$box" Return 50 || fail "the warning could not be answered"
     tw_wait_exit "$last" 10 || fail "Lookout did not end after OK"
     [ "$rc" -eq 0 ] || fail "Lookout's exit code is $rc"
@@ -83,6 +86,7 @@ check_lookout_monitor() {
     expected='This program is not responding. It may be busy, waiting for a response from you, or it may have stopped running.\r\rClick Yes to wait for the application, No to kill the application, or Cancel to leave the application alone.'
     text=$(box_text 'Stubborn Window')
     [ "$text" = "$expected" ] || fail "the prompt reads [$text]"
+    shot lookout-monitor-prompt
     tw_answer "$prompt" n 50 || fail "the prompt could not be answered"
     echo "   prompt answered No"
     tw_poll 15 running "$stubborn" 0 || fail "the stubborn program still runs after No"
@@ -122,10 +126,12 @@ check_marshal() {
     tw_wizard_next
     page '-1 registry item shortcut(s) will be created.' 3
     tw_list_windows | grep -qF -- '-1 StartUp shortcut(s) will be moved.' || fail "page 3 does not count Mail.lnk"
+    shot marshal-page3
     tw_wizard_next
     box=$(tw_wait_window 'Online StartUp Wizard' 30) || fail "no message for the created shortcut"
     text=$(box_text 'Online StartUp Wizard')
     [ "$text" = 'The shortcut was created successfuly.' ] || fail "the message reads [$text]"
+    shot marshal-page4
     tw_answer "$box" Return 50 || fail "the message could not be answered"
     page 'All done, click the Exit button to close.' 4
     tw_wizard_next
