@@ -10,8 +10,8 @@
 #                    kills it;
 #   marshal          all five pages: one StartUp shortcut moved, one Run value made a
 #                    shortcut, REMOVED.REG brings the value back through regedit /s;
-#   setup            the x86 setup installs silently, OSPREY.LNK in the StartUp folder; the
-#                    uninstaller removes both silently (skipped while build/dist has no setup).
+#   setup            the x86 setup installs silently, build/bin's programs and OSPREY.LNK among what
+#                    it puts in place; the silent uninstall removes it (skipped without a setup).
 # Prints each check's result and time, then "N passed, N failed"; a failing check prints what
 # it saw. Needs root (ip netns) and TW_BIN (the i686 programs and test helpers), TW_BUILD (a
 # work folder, the template prefix in its wine/), TW_SOURCE. Optional: TW_DIST (the setups),
@@ -43,7 +43,7 @@ check_lookout_warning() {
     tw_start_server
     mkdir -p "$(tw_c_path "$TW_PROGRAMS\\Online Startup")"
     start_bg "$TW_BIN/Lookout.exe"
-    box=$(tw_wait_window Tetherwatch 15) || fail "no message box titled Tetherwatch"
+    box=$(tw_wait_window '^Tetherwatch$' 15) || fail "no message box titled Tetherwatch"
     expected='There are no shortcuts in your Online StartUp folder. You can move your online programs shortcuts from your StartUp folder, use the Online StartUp Wizard, or create new shortcuts to your online programs. '
     text=$(box_text Tetherwatch)
     [ "$text" = "$expected" ] || fail "the warning reads [$text]"
@@ -67,13 +67,13 @@ check_lookout_monitor() {
     tw_link "$folder\\Stubborn.lnk" "$stubborn" '--ignore-close "Stubborn Window"' || fail "cannot write Stubborn.lnk"
     start_bg "$TW_BIN/Lookout.exe"
     lookout=$last
-    tw_wait_window 'Wine System Tray' 15 >/dev/null || fail "no tray icon"
+    tw_wait_window '^Wine System Tray$' 15 >/dev/null || fail "no tray icon"
     running "$alpha" 0 || fail "Alpha started while offline"
 
     tw_netns_online || fail "cannot add the route"
     echo "   route added"
     tw_poll 15 eval 'running "$alpha" 1 && running "$stubborn" 1' || fail "the programs did not start"
-    app=$(tw_wait_window 'Stubborn Window' 10) || fail "no window 'Stubborn Window'"
+    app=$(tw_wait_window '^Stubborn Window$' 10) || fail "no window 'Stubborn Window'"
     echo "   both programs run"
 
     tw_netns_offline || fail "cannot remove the route"
@@ -81,8 +81,8 @@ check_lookout_monitor() {
     tw_poll 15 running "$alpha" 0 || fail "Alpha still runs"
     # The prompt comes 20 s (not slowed by emulation) after the close request, under the
     # program's window title.
-    prompt_shown() { prompt=$(tw_windows_named 'Stubborn Window' | grep -vx "$app" | head -n1); [ -n "$prompt" ]; }
-    TW_WAIT_SCALE=1 tw_poll $(( 20 + $(tw_limit 15) )) prompt_shown || fail "no not-responding prompt"
+    prompt=$(TW_WAIT_SCALE=1 tw_wait_window '^Stubborn Window$' $(( 20 + $(tw_limit 15) )) "$app") ||
+        fail "no not-responding prompt"
     expected='This program is not responding. It may be busy, waiting for a response from you, or it may have stopped running.\r\rClick Yes to wait for the application, No to kill the application, or Cancel to leave the application alone.'
     text=$(box_text 'Stubborn Window')
     [ "$text" = "$expected" ] || fail "the prompt reads [$text]"
@@ -128,7 +128,7 @@ check_marshal() {
     tw_list_windows | grep -qF -- '-1 StartUp shortcut(s) will be moved.' || fail "page 3 does not count Mail.lnk"
     shot marshal-page3
     tw_wizard_next
-    box=$(tw_wait_window 'Online StartUp Wizard' 30) || fail "no message for the created shortcut"
+    box=$(tw_wait_window '^Online StartUp Wizard$' 30) || fail "no message for the created shortcut"
     text=$(box_text 'Online StartUp Wizard')
     [ "$text" = 'The shortcut was created successfuly.' ] || fail "the message reads [$text]"
     shot marshal-page4
@@ -152,22 +152,21 @@ check_marshal() {
 
 check_setup() {
     tw_start_server
-    start_bg "$setup" /S
-    tw_wait_exit "$last" 60 || fail "the setup did not end"
-    [ "$rc" -eq 0 ] || fail "the setup's exit code is $rc"
-    dir="$(tw_wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Programs\\Tetherwatch"
-    unix=$(tw_c_path "$dir")
-    startup=$(tw_c_path "$TW_PROGRAMS\\StartUp")
+    tw_setup_paths
+    tw_setup_install "$setup"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "the silent setup's exit code is $rc"
+    missing=$(tw_setup_installed "$TW_INSTALL_DIR") || fail "$missing"
+    dir=$(tw_c_path "$TW_INSTALL_DIR")
     for exe in Lookout.exe Marshal.exe; do
-        cmp -s "$TW_BIN/$exe" "$unix/$exe" || fail "$dir holds no copy of build/bin's $exe"
+        cmp -s "$TW_BIN/$exe" "$dir/$exe" || fail "the installed $exe is not build/bin's"
     done
-    grep -aqiF 'Tetherwatch\Lookout.exe' "$startup/OSPREY.LNK" 2>/dev/null || fail "no OSPREY.LNK to Lookout.exe in StartUp"
-    start_bg "$unix/Uninstall.exe" /S "_?=$dir"
-    tw_wait_exit "$last" 60 || fail "the uninstaller did not end"
-    [ "$rc" -eq 0 ] || fail "the uninstaller's exit code is $rc"
-    for f in "$unix/Lookout.exe" "$unix/Marshal.exe" "$startup/OSPREY.LNK"; do
-        [ ! -e "$f" ] || fail "$f is left after the uninstall"
-    done
+    grep -aqiF 'Tetherwatch\Lookout.exe' "$(tw_c_path "$TW_STARTUP")/OSPREY.LNK" ||
+        fail "OSPREY.LNK does not start the installed Lookout.exe"
+    tw_setup_uninstall "$TW_INSTALL_DIR"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "the silent uninstall's exit code is $rc"
+    left=$(tw_setup_removed "$TW_INSTALL_DIR") || fail "$left"
 }
 
 # Runs one check in a subshell of its own (prefix, Xvfb, clean-up) and prints its result.
