@@ -205,6 +205,51 @@ TEST_F(ListsTest, RunValuesOfBothHivesWithTheirTypes) {
     }
 }
 
+TEST_F(ListsTest, BothViewsOfTheMachineKeyReadOnlyEachRowNamingItsKey) {
+    tw::test::RunKeySandbox keys("views");
+    HKEY lm = HKEY_LOCAL_MACHINE;
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), "User", "C:\\u.exe"));
+    ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "Native", "C:\\n.exe", REG_SZ, KEY_WOW64_64KEY));
+    ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "Old", "C:\\o.exe", REG_SZ, KEY_WOW64_32KEY));
+    // A standard user may only read the machine's key: that is all the listing asks for.
+    tw::test::RunKeyCallsAs standardUser({&tw::test::OpenAsStandardUser, nullptr});
+    modRegStuff::ListRunValues(HKEY_CURRENT_USER, List(), Images());
+    modRegStuff::ListRunValues(HKEY_LOCAL_MACHINE, List(), Images());
+    EXPECT_TRUE(m_prompter.shown.empty());
+    const struct {
+        const char *name, *hive, *key;
+        RegView view;
+    } rows[] = {
+        {"User", "HKEY_CURRENT_USER", "HKEY_CURRENT_USER", RegView::Shared},
+        {"Native", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE (64-bit)", RegView::Native},
+        {"Old", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE (32-bit)", RegView::Wow32},
+    };
+    ASSERT_EQ(3, List().RowCount());
+    for (int row = 1; row <= 3; ++row) {
+        const auto& r = rows[row - 1];
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(r.name, List().RowText(row));
+        EXPECT_EQ(r.hive, List().RowTag(row));
+        EXPECT_EQ(r.key, List().SubItem(row, 3));
+        EXPECT_EQ(r.view, modRegStuff::RowView(List(), row));
+    }
+}
+
+TEST_F(ListsTest, On32BitWindowsTheMachineKeyIsOneKeyAndRowsNameNoKey) {
+    tw::test::RunKeySandbox keys("oneview");
+    tw::test::WindowsAs windows32(false);
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, keys.Path(), "Mine", "C:\\m.exe"));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, keys.Path(), "Other", "C:\\o.exe", REG_SZ,
+                                         KEY_WOW64_32KEY));
+    modRegStuff::ListRunValues(HKEY_LOCAL_MACHINE, List(), Images());
+    // The key this process sees without asking for a view: the native one here.
+    ASSERT_EQ(1, List().RowCount());
+    EXPECT_EQ("Mine", List().RowText(1));
+    EXPECT_EQ("", List().SubItem(1, 3));
+    EXPECT_EQ(RegView::Shared, modRegStuff::RowView(List(), 1));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
 TEST_F(ListsTest, EmptyKeysGiveNoRowsAndNoMessage) {
     tw::test::RunKeySandbox keys("empty");
     modRegStuff::ListRunValues(HKEY_CURRENT_USER, List(), Images());

@@ -60,6 +60,16 @@ tw_start_server() {
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Sets the prefix's screen resolution (dots per inch; 96 is 100 %, 144 is 150 %) as the
+# display settings would, for the programs started afterwards. Needs the prefix's server.
+tw_set_dpi() {  # tw_set_dpi DPI
+    local key
+    for key in 'HKCU\Control Panel\Desktop' \
+               'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1 || return 1
+    done
+}
+
 tw_stop_server() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true

@@ -26,41 +26,83 @@ inline void DeleteKeyTree(HKEY root, const std::string& subKey) {
 }
 
 // Points the operations at "Software\Tetherwatch Tests\<name>\Run" instead of the real Run
-// keys, creates it under the hives asked for, and removes it all again at the end.
+// keys, creates it under the hives asked for (the machine's in both views of a 64-bit
+// registry, as Windows has its Run key), and removes it all again at the end.
 class RunKeySandbox {
 public:
     explicit RunKeySandbox(const std::string& name, bool currentUser = true, bool localMachine = true)
         : m_base("Software\\Tetherwatch Tests\\" + name), m_path(m_base + "\\Run") {
-        DeleteKeyTree(HKEY_CURRENT_USER, m_base);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
-        if (currentUser) Create(HKEY_CURRENT_USER);
-        if (localMachine) Create(HKEY_LOCAL_MACHINE);
+        Remove();
+        if (currentUser) Create(HKEY_CURRENT_USER, 0);
+        if (localMachine) {
+            Create(HKEY_LOCAL_MACHINE, 0);
+            Create(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+        }
         modRegStuff::SetRunKeyPath(m_path);
     }
     RunKeySandbox(const RunKeySandbox&) = delete;
     RunKeySandbox& operator=(const RunKeySandbox&) = delete;
     ~RunKeySandbox() {
         modRegStuff::SetRunKeyPath(std::string());
-        DeleteKeyTree(HKEY_CURRENT_USER, m_base);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
+        Remove();
     }
     const std::string& Path() const { return m_path; }
 
 private:
-    void Create(HKEY hive) {
+    void Create(HKEY hive, REGSAM view) {
         HKEY key = nullptr;
-        if (RegCreateKeyExA(hive, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+        if (RegCreateKeyExA(hive, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
                             nullptr) == ERROR_SUCCESS)
             RegCloseKey(key);
+    }
+    void Remove() {
+        DeleteKeyTree(HKEY_CURRENT_USER, m_base);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
+        // The 32-bit view's copy, by the path the native view gives it.
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node" + m_base.substr(8));
     }
     std::string m_base;
     std::string m_path;
 };
 
+// `view` (KEY_WOW64_32KEY, KEY_WOW64_64KEY) picks a view of a 64-bit registry; 0 the
+// process's own.
+// Opens keys as Windows opens them for a standard user: any write access to the machine's
+// keys is refused (Wine grants everything).
+inline LONG WINAPI OpenAsStandardUser(HKEY hive, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key) {
+    const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
+    if (hive == HKEY_LOCAL_MACHINE && (access & writes)) return ERROR_ACCESS_DENIED;
+    return RegOpenKeyExA(hive, subKey, options, access, key);
+}
+// A deletion the system refuses.
+inline LONG WINAPI RefuseDelete(HKEY, LPCSTR) { return ERROR_ACCESS_DENIED; }
+
+// The operations' registry calls replaced for the life of the object.
+class RunKeyCallsAs {
+public:
+    explicit RunKeyCallsAs(const modRegStuff::RunKeyCalls& calls) : m_previous(modRegStuff::SetRunKeyCalls(calls)) {}
+    RunKeyCallsAs(const RunKeyCallsAs&) = delete;
+    RunKeyCallsAs& operator=(const RunKeyCallsAs&) = delete;
+    ~RunKeyCallsAs() { modRegStuff::SetRunKeyCalls(m_previous); }
+
+private:
+    modRegStuff::RunKeyCalls m_previous;
+};
+
+// 32-bit (false) or 64-bit Windows (true) as far as the operations can tell, for the life of
+// the object.
+class WindowsAs {
+public:
+    explicit WindowsAs(bool windows64) { modRegStuff::SetWindows64(windows64); }
+    WindowsAs(const WindowsAs&) = delete;
+    WindowsAs& operator=(const WindowsAs&) = delete;
+    ~WindowsAs() { modRegStuff::SetWindows64(std::nullopt); }
+};
+
 inline bool SetRawValue(HKEY hive, const std::string& subKey, const std::string& name, DWORD type,
-                        const std::string& data) {
+                        const std::string& data, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(hive, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (RegCreateKeyExA(hive, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return false;
     LONG result = RegSetValueExA(key, name.c_str(), 0, type,
@@ -72,8 +114,8 @@ inline bool SetRawValue(HKEY hive, const std::string& subKey, const std::string&
 
 // A string value as RegSetValueExA wants it: the text and its closing NUL.
 inline bool SetStringValue(HKEY hive, const std::string& subKey, const std::string& name,
-                           const std::string& text, DWORD type = REG_SZ) {
-    return SetRawValue(hive, subKey, name, type, text + std::string(1, '\0'));
+                           const std::string& text, DWORD type = REG_SZ, REGSAM view = 0) {
+    return SetRawValue(hive, subKey, name, type, text + std::string(1, '\0'), view);
 }
 
 struct RawValue {
@@ -82,10 +124,11 @@ struct RawValue {
     std::string data;
 };
 
-inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::string& name) {
+inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::string& name,
+                            REGSAM view = 0) {
     RawValue value;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(hive, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
+    if (RegOpenKeyExA(hive, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return value;
     value.present = modRegStuff::QueryValueWhole(key, name, value.type, value.data);
     RegCloseKey(key);
     return value;

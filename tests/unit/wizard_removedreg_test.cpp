@@ -172,6 +172,48 @@ TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
     EXPECT_TRUE(m_prompter.shown.empty());
 }
 
+TEST_F(RemovedRegTest, EachViewOfTheMachineKeyIsSavedUnderTheKeyRegeditRestoresItTo) {
+    tw::test::RunKeySandbox keys("views");
+    const std::string& path = keys.Path();
+    // One name in both views of a 64-bit registry, another in the 32-bit view only.
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, path, "Same", "C:\\native.exe", REG_SZ, KEY_WOW64_64KEY));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, path, "Same", "C:\\wow.exe", REG_SZ, KEY_WOW64_32KEY));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, path, "Old", "C:\\old.exe", REG_SZ, KEY_WOW64_32KEY));
+    const struct {
+        const char* name;
+        RegView view;
+        REGSAM flag, other;
+    } values[] = {
+        {"Same", RegView::Native, KEY_WOW64_64KEY, KEY_WOW64_32KEY},
+        {"Same", RegView::Wow32, KEY_WOW64_32KEY, KEY_WOW64_64KEY},
+        {"Old", RegView::Wow32, KEY_WOW64_32KEY, KEY_WOW64_64KEY},
+    };
+    for (const auto& v : values) {
+        SCOPED_TRACE(std::string(v.name) + (v.view == RegView::Native ? " native" : " 32-bit"));
+        const bool inOther = tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, v.name, v.other).present;
+        ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", v.name, "listed", v.view));
+        ASSERT_TRUE(DeleteRunValue("HKEY_LOCAL_MACHINE", v.name, v.view));
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, v.name, v.flag).present);
+        EXPECT_EQ(inOther, tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, v.name, v.other).present);
+    }
+    const std::vector<std::string> expected = {
+        "REGEDIT4",
+        "[HKEY_LOCAL_MACHINE\\" + path + "]",
+        "\"Same\"=\"C:\\\\native.exe\"",
+        "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\" + path.substr(9) + "]",
+        "\"Same\"=\"C:\\\\wow.exe\"",
+        "\"Old\"=\"C:\\\\old.exe\"",
+    };
+    EXPECT_EQ(expected, FilledLines(m_file));
+    // The 64-bit regedit puts each value back into the view it came from.
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
+    EXPECT_EQ("C:\\native.exe"s + '\0', tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Same", KEY_WOW64_64KEY).data);
+    EXPECT_EQ("C:\\wow.exe"s + '\0', tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Same", KEY_WOW64_32KEY).data);
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Old", KEY_WOW64_32KEY).present);
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Old", KEY_WOW64_64KEY).present);
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
 TEST_F(RemovedRegTest, AValueThatCannotBeReadIsWrittenAsTheListedString) {
     tw::test::RunKeySandbox keys("gone");
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Gone", "C:\\g\\gone.exe \"x\""));

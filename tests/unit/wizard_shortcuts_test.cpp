@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -321,6 +322,53 @@ TEST_F(RegShortcutsTest, DeletionFailureIsReportedBeforeSuccess) {
     Run({item});
     EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Can't open the key.", kCreated}), Texts(m_prompter));
     EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Machine\"="));
+}
+
+TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
+    // What Windows does to a standard user, which Wine never does: the machine's key cannot
+    // be opened for setting values, or the deletion itself is refused.
+    const struct {
+        modRegStuff::RunKeyCalls calls;
+        const char* message;
+    } cases[] = {
+        {{&tw::test::OpenAsStandardUser, nullptr}, "Non-Critical ERROR: Can't open the key."},
+        {{nullptr, &tw::test::RefuseDelete}, "Non-Critical ERROR: Can't delete the value."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        m_prompter.shown.clear();
+        DeleteFileA((m_programs + "removed.reg").c_str());
+        RegItem item = Item("Refused", "Refused", Program("refused.exe"), REG_SZ, "HKEY_LOCAL_MACHINE");
+        item.View = RegView::Native;
+        {
+            tw::test::RunKeyCallsAs refusing(c.calls);
+            Run({item});
+        }
+        EXPECT_TRUE(ReadLink(m_online + "Refused.lnk").read);
+        EXPECT_EQ((std::vector<std::string>{c.message, kCreated}), Texts(m_prompter));
+        EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+        EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE));
+        EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Refused\"="));
+    }
+}
+
+TEST_F(RegShortcutsTest, AValueIsReadSavedAndDeletedInTheViewItWasListedFrom) {
+    std::string program = Program("old\\old.exe");
+    SetEnvironmentVariableA("TW_OLD", (m_programs + "old").c_str());
+    // The same name in the native view, which must stay.
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", "C:\\native.exe", REG_SZ,
+                                         KEY_WOW64_64KEY));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", "%TW_OLD%\\old.exe",
+                                         REG_EXPAND_SZ, KEY_WOW64_32KEY));
+    Run({RegItem{"Old", "HKEY_LOCAL_MACHINE", "%TW_OLD%\\old.exe", "Old", RegView::Wow32}});
+    // Expanded: the value's type was read from the 32-bit view.
+    EXPECT_EQ(program, ReadLink(m_online + "Old.lnk").path);
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", KEY_WOW64_32KEY).present);
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", KEY_WOW64_64KEY).present);
+    std::vector<std::string> lines = tw::test::ReadLines(m_programs + "removed.reg");
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
+                                     "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node" + m_keys->Path().substr(8) + "]"));
+    EXPECT_EQ(std::vector<std::string>{kCreated}, Texts(m_prompter));
 }
 
 TEST_F(RegShortcutsTest, NothingSelectedDoesNothing) {

@@ -206,6 +206,8 @@ void frmRegRun::SetupPage_Proc() {
         ListView1.AddColumn("Shortcut Name", 4185);
         ListView1.AddColumn("Path & Filename", 5999);
         ListView1.AddColumn("Registry Entry", 2880);
+        // On 64-bit Windows the machine's values come from two keys: each row names its own.
+        if (modRegStuff::IsWindows64()) ListView1.AddColumn("Registry Key", 2880);
         lblContent.SetCaption(
             "Check the registry item(s) that you would like to create shortcuts for in the Online "
             "Startup folder.");
@@ -359,7 +361,8 @@ void frmRegRun::ProcessPage_Proc() {
             }
             if (!named) continue;
             RegSelection.push_back(RegItem{ListView1.RowText(row), ListView1.RowTag(row),
-                                           ListView1.SubItem(row, 1), ListView1.SubItem(row, 2)});
+                                           ListView1.SubItem(row, 1), ListView1.SubItem(row, 2),
+                                           modRegStuff::RowView(ListView1, row)});
         }
         break;
     }

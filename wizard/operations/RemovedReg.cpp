@@ -21,13 +21,6 @@ HKEY HiveFromName(const std::string& hiveName) {
     return nullptr;
 }
 
-// The section of the hive's Run key: the default key in its usual spelling, or the key
-// a test set.
-std::string SectionName(const std::string& hiveName) {
-    const std::string& key = RunKeyPath();
-    return hiveName + "\\" + (key == kRunSubKey ? std::string(kRunSectionKey) : key);
-}
-
 std::string HexBytes(const std::string& data) {
     std::string text;
     char byte[4];
@@ -81,11 +74,11 @@ DirFunction SetDirFunction(DirFunction dir) {
     return previous;
 }
 
-bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value) {
+bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value,
+                  RegView view) {
     HKEY hive = HiveFromName(hiveName);
     HKEY opened = nullptr;
-    if (!hive || RegOpenKeyExA(hive, RunKeyPath().c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
+    if (!hive || OpenRunKey(hive, view, KEY_QUERY_VALUE, opened) != ERROR_SUCCESS) return false;
     UniqueKey key(opened);
     DWORD type = REG_NONE;
     std::string data;
@@ -116,7 +109,7 @@ std::string RegDataText(DWORD type, const std::string& data) {
 }
 
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
-                    const std::string& commandLine) {
+                    const std::string& commandLine, RegView view) {
     const std::string file = RemovedRegFile();
     FileError listing;
     if (!FileExists(file, &listing)) {
@@ -126,25 +119,26 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
     }
     RunValue value;
     std::string dataText;
-    if (ReadRunValue(hiveName, valueName, value))
+    if (ReadRunValue(hiveName, valueName, value, view))
         dataText = RegDataText(value.type, value.data);
     else
         dataText = QuoteRegString(EscapeBackslashes(commandLine));
     // Names are escaped like data: regedit reads "\\" and "\"" in both.
-    return WritePrivateProfileStringA(SectionName(hiveName).c_str(),
+    return WritePrivateProfileStringA(RunKeyFullPath(hiveName, view).c_str(),
                                       QuoteRegString(EscapeBackslashes(valueName)).c_str(),
                                       dataText.c_str(), file.c_str()) != FALSE;
 }
 
-bool DeleteRunValue(const std::string& hiveName, const std::string& valueName) {
+bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
     HKEY hive = HiveFromName(hiveName);
     HKEY opened = nullptr;
-    if (!hive || RegOpenKeyExA(hive, RunKeyPath().c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+    // Setting values is the one right a deletion needs.
+    if (!hive || OpenRunKey(hive, view, KEY_SET_VALUE, opened) != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't open the key.", MB_ICONEXCLAMATION);
         return false;
     }
     UniqueKey key(opened);
-    if (RegDeleteValueA(key.Get(), valueName.c_str()) != ERROR_SUCCESS) {
+    if (DeleteRunKeyValue(key.Get(), valueName) != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't delete the value.", MB_ICONEXCLAMATION);
         return false;
     }

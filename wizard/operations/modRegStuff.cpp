@@ -2,6 +2,7 @@
 // text scans only; they never look at the file system.
 #include "modRegStuff.h"
 
+#include <optional>
 #include <vector>
 
 #include "Handles.h"
@@ -18,6 +19,17 @@ const char* const kRunSectionKey = "Software\\Microsoft\\Windows\\CurrentVersion
 namespace {
 
 std::string g_runKeyPath = kRunSubKey;
+std::optional<bool> g_windows64;  // set by tests
+RunKeyCalls g_calls;              // null members: the real calls
+
+// The machine's keys that 64-bit Windows keeps apart for 32-bit programs live below this key
+// of the native view; regedit names them so.
+const char* const kWow64Node = "WOW6432Node";
+const char* const kSoftwarePrefix = "Software\\";
+
+// Page 2's rows keep their view as their key.
+const char* const kNativeRowKey = "native";
+const char* const kWow32RowKey = "32-bit";
 
 // Value names are at most 16383 characters (the registry's own limit); data has no limit
 // and is read with the size the registry reports.
@@ -95,6 +107,85 @@ bool QueryValueWhole(HKEY key, const std::string& name, DWORD& type, std::string
 void SetRunKeyPath(const std::string& subKey) { g_runKeyPath = subKey.empty() ? kRunSubKey : subKey; }
 const std::string& RunKeyPath() { return g_runKeyPath; }
 
+RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls) {
+    RunKeyCalls previous = g_calls;
+    g_calls = calls;
+    return previous;
+}
+
+LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key) {
+    key = nullptr;
+    auto open = g_calls.open ? g_calls.open : &RegOpenKeyExA;
+    return open(hive, RunKeyPath().c_str(), 0, access | ViewAccess(view), &key);
+}
+
+LONG DeleteRunKeyValue(HKEY key, const std::string& valueName) {
+    auto deleteValue = g_calls.deleteValue ? g_calls.deleteValue : &RegDeleteValueA;
+    return deleteValue(key, valueName.c_str());
+}
+
+// ---- Registry views ---------------------------------------------------------------------
+
+bool IsWindows64() {
+    if (g_windows64) return *g_windows64;
+#ifdef _WIN64
+    return true;
+#else
+    static const bool wow64 = [] {
+        using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
+        auto isWow64 = reinterpret_cast<IsWow64ProcessCall>(
+            reinterpret_cast<void*>(LoadSystemProc("kernel32.dll", "IsWow64Process")));
+        BOOL result = FALSE;
+        return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
+    }();
+    return wow64;
+#endif
+}
+
+void SetWindows64(std::optional<bool> answer) { g_windows64 = answer; }
+
+std::vector<RegView> RunKeyViews(HKEY hive) {
+    // The current user's Run key is the same key in both views.
+    if (hive == HKEY_LOCAL_MACHINE && IsWindows64()) return {RegView::Native, RegView::Wow32};
+    return {RegView::Shared};
+}
+
+REGSAM ViewAccess(RegView view) {
+    // Windows 2000 refuses these flags: the keys of a one-view registry are opened without.
+    switch (view) {
+    case RegView::Native: return KEY_WOW64_64KEY;
+    case RegView::Wow32: return KEY_WOW64_32KEY;
+    default: return 0;
+    }
+}
+
+std::string RunKeyFullPath(const std::string& hiveName, RegView view) {
+    const std::string& key = RunKeyPath();
+    // The usual spelling for the real key; a test's own key as the test gave it.
+    std::string path = key == kRunSubKey ? std::string(kRunSectionKey) : key;
+    const size_t prefix = std::char_traits<char>::length(kSoftwarePrefix);
+    if (view == RegView::Wow32 && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
+                                                  static_cast<int>(prefix), kSoftwarePrefix,
+                                                  static_cast<int>(prefix)) == CSTR_EQUAL)
+        path.insert(prefix, std::string(kWow64Node) + "\\");
+    return hiveName + "\\" + path;
+}
+
+std::string RunKeyCaption(const std::string& hiveName, RegView view) {
+    switch (view) {
+    case RegView::Native: return hiveName + " (64-bit)";
+    case RegView::Wow32: return hiveName + " (32-bit)";
+    default: return hiveName;
+    }
+}
+
+RegView RowView(const ListView& list, int row) {
+    const std::string& key = list.RowKey(row);
+    if (key == kNativeRowKey) return RegView::Native;
+    if (key == kWow32RowKey) return RegView::Wow32;
+    return RegView::Shared;
+}
+
 std::string AddBackslash(const std::string& path) {
     if (!path.empty() && path.back() == '\\') return path;
     return path + "\\";
@@ -107,35 +198,44 @@ std::string HiveName(HKEY hive) {
 }
 
 void ListRunValues(HKEY hive, ListView& list, ImageList& images) {
-    HKEY opened = nullptr;
-    // Full access, as the processing page will delete from the key: a key the user may
-    // only read is reported here already.
-    if (RegOpenKeyExA(hive, RunKeyPath().c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
-        MsgBox("Cannot open key", MB_OK);
-        return;
-    }
-    UniqueKey key(opened);
     const std::string hiveName = HiveName(hive);
-    std::vector<char> nameBuffer(kNameCapacity, '\0');
-    for (DWORD index = 0;; ++index) {
-        DWORD nameLength = kNameCapacity;
-        DWORD type = 0;
-        if (RegEnumValueA(key.Get(), index, nameBuffer.data(), &nameLength, nullptr, &type,
-                          nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::string name(nameBuffer.data(), nameLength);
-        std::string data;
-        QueryValueWhole(key.Get(), name, type, data);
-        std::string commandLine = TrimNull(data);
+    bool refused = false;
+    for (RegView view : RunKeyViews(hive)) {
+        HKEY opened = nullptr;
+        // Reading is all the listing needs: Windows gives a standard user no more on the
+        // machine's key, and the deletion asks for its own rights.
+        if (OpenRunKey(hive, view, KEY_READ, opened) != ERROR_SUCCESS) {
+            refused = true;
+            continue;
+        }
+        UniqueKey key(opened);
+        const std::string rowKey = view == RegView::Native  ? kNativeRowKey
+                                   : view == RegView::Wow32 ? kWow32RowKey
+                                                            : "";
+        const std::string caption = IsWindows64() ? RunKeyCaption(hiveName, view) : std::string();
+        std::vector<char> nameBuffer(kNameCapacity, '\0');
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = kNameCapacity;
+            DWORD type = 0;
+            if (RegEnumValueA(key.Get(), index, nameBuffer.data(), &nameLength, nullptr, &type,
+                              nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            std::string name(nameBuffer.data(), nameLength);
+            std::string data;
+            QueryValueWhole(key.Get(), name, type, data);
+            std::string commandLine = TrimNull(data);
 
-        std::string forIcon = type == REG_EXPAND_SZ ? ExpandEnvironment(commandLine) : commandLine;
-        int icon = modShellLnk::AddFileIcon(images, GetIconPath(StripQuotes(forIcon)), 0);
-        int row = list.AddRow(std::string(), name, icon);
-        if (row == 0) continue;
-        list.SetRowTag(row, hiveName);
-        list.SetSubItem(row, 1, commandLine);
-        list.SetSubItem(row, 2, name);
+            std::string forIcon = type == REG_EXPAND_SZ ? ExpandEnvironment(commandLine) : commandLine;
+            int icon = modShellLnk::AddFileIcon(images, GetIconPath(StripQuotes(forIcon)), 0);
+            int row = list.AddRow(rowKey, name, icon);
+            if (row == 0) continue;
+            list.SetRowTag(row, hiveName);
+            list.SetSubItem(row, 1, commandLine);
+            list.SetSubItem(row, 2, name);
+            if (!caption.empty()) list.SetSubItem(row, 3, caption);
+        }
     }
+    if (refused) MsgBox("Cannot open key", MB_OK);
 }
 
 std::string StripQuotes(const std::string& text) {

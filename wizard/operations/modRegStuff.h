@@ -5,9 +5,12 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "Files.h"
+#include "WizardTypes.h"
 
 namespace tw {
 class ImageList;
@@ -37,15 +40,59 @@ using DirFunction = std::string (*)(const std::string& pathPattern, unsigned att
                                     FileError& error);
 DirFunction SetDirFunction(DirFunction dir);
 
+// The registry calls that open a Run key and delete a value from it. Windows refuses a
+// standard user write access to the machine's Run key, which Wine never does: tests put
+// calls that refuse in their place. Returns the previous calls; null members restore the
+// real ones (RegOpenKeyExA, RegDeleteValueA).
+struct RunKeyCalls {
+    LONG(WINAPI* open)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) = nullptr;
+    LONG(WINAPI* deleteValue)(HKEY, LPCSTR) = nullptr;
+};
+RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls);
+
+// Opens the hive's Run key (RunKeyPath) in `view` with `access`, and deletes a value from an
+// opened key, through those calls. The registry's result code.
+LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key);
+LONG DeleteRunKeyValue(HKEY key, const std::string& valueName);
+
+// ---- Registry views -------------------------------------------------------------------
+
+// True on 64-bit Windows, in either build (the 32-bit one asks IsWow64Process, looked up at
+// run time: Windows 2000 has none). Tests set the answer (32-bit Windows cannot be had under
+// 64-bit Wine); nullopt restores the real one.
+bool IsWindows64();
+void SetWindows64(std::optional<bool> answer);
+
+// The views of `hive`'s Run key, in the order page 2 lists them: on 64-bit Windows the
+// machine's native view, then its 32-bit view; otherwise the one key (RegView::Shared).
+std::vector<RegView> RunKeyViews(HKEY hive);
+
+// The access flag that opens a key in `view`: KEY_WOW64_64KEY, KEY_WOW64_32KEY, or 0.
+REGSAM ViewAccess(RegView view);
+
+// The full path of the hive's Run key in `view` as regedit on this system names it, which
+// is where importing REMOVED.REG restores a value: the 32-bit view of the machine's key is
+// HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run.
+std::string RunKeyFullPath(const std::string& hiveName, RegView view);
+
+// Page 2's text for the key a row comes from, on 64-bit Windows: "HKEY_CURRENT_USER",
+// "HKEY_LOCAL_MACHINE (64-bit)" or "HKEY_LOCAL_MACHINE (32-bit)".
+std::string RunKeyCaption(const std::string& hiveName, RegView view);
+
+// The view a row of page 2 was listed from (kept as the row's key).
+RegView RowView(const ListView& list, int row);
+
 // ---- Run keys and command lines -------------------------------------------------------
 
 // `path` with "\" appended unless it ends with one; "" gives "\".
 std::string AddBackslash(const std::string& path);
 
-// Adds a row per value of `hive`'s Run key to `list`: text and sub-item 2 the value name,
-// tag the hive's name, sub-item 1 the data up to its first NUL (read whole, any length),
-// small icon taken from the command line's icon file, or icon resource 101. A key that
-// cannot be opened with full access shows "Cannot open key" and adds nothing.
+// Adds a row per value of `hive`'s Run key to `list`, for each of its views (RunKeyViews):
+// text and sub-item 2 the value name, tag the hive's name, sub-item 1 the data up to its
+// first NUL (read whole, any length), small icon taken from the command line's icon file, or
+// icon resource 101; on 64-bit Windows sub-item 3 the key's caption (RunKeyCaption). The
+// keys are opened for reading only. A key that cannot be opened adds nothing; then "Cannot
+// open key" is shown, once for the hive.
 void ListRunValues(HKEY hive, ListView& list, ImageList& images);
 
 // The hive's name as the rows' tags and REMOVED.REG carry it; "" for other handles.
@@ -90,22 +137,25 @@ struct RunValue {
     std::string data;  // the raw bytes, as RegQueryValueExA gives them
 };
 
-// Reads a value of the named hive's Run key whole; false when the key or value cannot be
-// read.
-bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value);
+// Reads a value of the named hive's Run key (in `view`) whole; false when the key or value
+// cannot be read.
+bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value,
+                  RegView view = RegView::Shared);
 
 // Appends the value to REMOVED.REG (creating the file with its "REGEDIT4" line first) in
-// the section of the hive's Run key, replacing an earlier line for the same name. The
-// value is written as the registry holds it now (type and bytes), so that importing the
-// file restores it exactly; a value that can no longer be read is written as the string
-// `commandLine`. True when the line was written.
+// the section of the hive's Run key in `view` (RunKeyFullPath), replacing an earlier line
+// for the same name. The value is written as the registry holds it now (type and bytes), so
+// that importing the file restores it exactly; a value that can no longer be read is
+// written as the string `commandLine`. True when the line was written.
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
-                    const std::string& commandLine);
+                    const std::string& commandLine, RegView view = RegView::Shared);
 
 // Deletes the value from the named hive's Run key ("HKEY_CURRENT_USER" or
-// "HKEY_LOCAL_MACHINE", exactly). Shows "Non-Critical ERROR: Can't open the key." or
-// "Non-Critical ERROR: Can't delete the value." on failure.
-bool DeleteRunValue(const std::string& hiveName, const std::string& valueName);
+// "HKEY_LOCAL_MACHINE", exactly) in `view`, opened for setting values only. Shows
+// "Non-Critical ERROR: Can't open the key." or "Non-Critical ERROR: Can't delete the
+// value." on failure.
+bool DeleteRunValue(const std::string& hiveName, const std::string& valueName,
+                    RegView view = RegView::Shared);
 
 // The data part of a REMOVED.REG line for a value of `type` holding `data`: a quoted
 // string for an ordinary REG_SZ, dword:xxxxxxxx, hex:.. or hex(n):.. otherwise.

@@ -45,7 +45,7 @@ LinkFields FieldsFor(const RegItem& item) {
     // A REG_EXPAND_SZ value runs its expanded line; the shortcut gets that, not %NAME%.
     std::string line = item.CommandLine;
     RunValue value;
-    if (ReadRunValue(item.HiveName, item.ValueName, value) && value.type == REG_EXPAND_SZ)
+    if (ReadRunValue(item.HiveName, item.ValueName, value, item.View) && value.type == REG_EXPAND_SZ)
         line = ExpandEnvironment(line);
     const std::string c = StripQuotes(line);
     LinkFields fields;
@@ -85,8 +85,8 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
             continue;
         }
         if (!choice.clashing.empty()) modDir::ShowRenamedMessage(choice);
-        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine)) {
-            modRegStuff::DeleteRunValue(item.HiveName, item.ValueName);
+        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine, item.View)) {
+            modRegStuff::DeleteRunValue(item.HiveName, item.ValueName, item.View);
         } else {
             MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
         }
