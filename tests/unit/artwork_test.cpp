@@ -1,10 +1,12 @@
 // The artwork as the built programs carry it: icon groups with the right image sizes
 // and colour depth, the program's own icon first, the menu texts, the side bar and
-// wizard pictures, and tray icons whose light shows the state they stand for.
+// wizard pictures, and tray icons whose light shows the state they stand for; and each
+// program's manifest as the system reads it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,13 +15,17 @@
 
 namespace {
 
-// The programs are read as data files, never run.
-tw::UniqueModule OpenProgram(const char* name) {
+std::string ProgramPath(const char* name) {
     std::string path = std::string("Z:") + TW_BIN_DIR + "/" + name;
     for (char& c : path) {
         if (c == '/') c = '\\';
     }
-    return tw::UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    return path;
+}
+
+// The programs are read as data files, never run.
+tw::UniqueModule OpenProgram(const char* name) {
+    return tw::UniqueModule(LoadLibraryExA(ProgramPath(name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
 struct Resource {
@@ -253,6 +259,94 @@ TEST_F(Artwork, TrayIconsShowTheirStateByTheLight) {
         std::set<DWORD> colours = OpaqueColours(m_lookout.Get(), image);
         for (DWORD colour : c.present) EXPECT_EQ(1u, colours.count(colour)) << std::hex << colour;
         for (DWORD colour : c.absent) EXPECT_EQ(0u, colours.count(colour)) << std::hex << colour;
+    }
+}
+
+// ---- Manifests ----------------------------------------------------------------------------
+
+// The activation context the system makes from a program's manifest resource at its start.
+class ProgramContext {
+public:
+    explicit ProgramContext(const char* program) {
+        const std::string path = ProgramPath(program);
+        ACTCTXA context = {};
+        context.cbSize = sizeof(context);
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = path.c_str();
+        context.lpResourceName = MAKEINTRESOURCEA(1);  // CREATEPROCESS_MANIFEST_RESOURCE_ID
+        m_handle = CreateActCtxA(&context);
+    }
+    ProgramContext(const ProgramContext&) = delete;
+    ProgramContext& operator=(const ProgramContext&) = delete;
+    ~ProgramContext() {
+        if (m_handle != INVALID_HANDLE_VALUE) ReleaseActCtx(m_handle);
+    }
+    bool Made() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+    // A windowsSettings value ("" when the manifest has none); the call is Vista's.
+    std::wstring Setting(const wchar_t* name) const {
+        using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);
+        auto query = reinterpret_cast<QuerySettings>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        if (!query || !query(0, m_handle, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", name, value,
+                             64, &written))
+            return std::wstring();
+        return value;
+    }
+    // The requested execution level (ACTCTX_RUN_LEVEL_*), -1 when it cannot be read.
+    int RunLevel() const {
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION info = {};
+        SIZE_T written = 0;
+        if (!QueryActCtxW(0, m_handle, nullptr, RunlevelInformationInActivationContext, &info, sizeof(info),
+                          &written))
+            return -1;
+        return static_cast<int>(info.RunLevel);
+    }
+    // The compatibility information: an element count, then the elements (whose size differs
+    // between systems, so only the count and the GUIDs' bytes are read).
+    std::vector<BYTE> Compatibility() const {
+        std::vector<BYTE> info(4096);
+        SIZE_T written = 0;
+        if (!QueryActCtxW(0, m_handle, nullptr, CompatibilityInformationInActivationContext, info.data(),
+                          info.size(), &written))
+            info.clear();
+        return info;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+bool HoldsGuid(const std::vector<BYTE>& bytes, const GUID& guid) {
+    const BYTE* g = reinterpret_cast<const BYTE*>(&guid);
+    return std::search(bytes.begin(), bytes.end(), g, g + sizeof(GUID)) != bytes.end();
+}
+
+TEST(Manifest, BothProgramsAreDpiAwareAndSupportVistaTo11MarshalAsksForTheHighestLevel) {
+    // Vista, 7, 8, 8.1, 10 and 11.
+    const GUID systems[] = {
+        {0xe2011457, 0x1546, 0x43c5, {0xa5, 0xfe, 0x00, 0x8d, 0xee, 0xe3, 0xd3, 0xf0}},
+        {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}},
+        {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}},
+        {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}},
+        {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}},
+    };
+    const struct {
+        const char* program;
+        int runLevel;
+    } cases[] = {{"Lookout.exe", ACTCTX_RUN_LEVEL_AS_INVOKER}, {"Marshal.exe", ACTCTX_RUN_LEVEL_HIGHEST_AVAILABLE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        ProgramContext context(c.program);
+        ASSERT_TRUE(context.Made()) << GetLastError();
+        EXPECT_EQ(L"true", context.Setting(L"dpiAware"));
+        EXPECT_EQ(c.runLevel, context.RunLevel());
+        std::vector<BYTE> compatibility = context.Compatibility();
+        ASSERT_GE(compatibility.size(), sizeof(DWORD));
+        EXPECT_EQ(5u, *reinterpret_cast<const DWORD*>(compatibility.data()));
+        for (const GUID& system : systems) EXPECT_TRUE(HoldsGuid(compatibility, system)) << std::hex << system.Data1;
     }
 }
 
