@@ -4,7 +4,9 @@
 The small icons are pixel art placed by hand on a 16-colour grid (the standard
 Windows VGA palette), one layer per element (modem, program window, prohibition
 sign, ...), so each state icon is a composition of the same few pieces; the
-32 x 32 images are drawn separately from their own primitives, never scaled.
+32 x 32 images are drawn separately from their own primitives, never scaled, and
+so are the 20, 24 and 48 pixel images that the small and large sizes become at
+125 %, 150 % and 200 % display scaling (the same pieces placed per size).
 The two large pictures (the tray menu's side bar and the wizard picture) are
 painted in 24-bit colour. Icons are written as classic 4-bit bitmap entries
 (colour table, XOR image, AND mask), which every Windows version loads.
@@ -627,26 +629,287 @@ def lookout_main32():
     return g
 
 
+# ---------------------------------------------------------------------------
+# Lookout at 20, 24 and 48 pixels (125 %, 150 % and 200 % of the small and large sizes):
+# the same pieces drawn again on each grid, their places chosen per size, details left
+# out where the grid has no room for them.
+
+def sc(n, v):
+    """A coordinate of the 32-pixel design on a grid of n pixels."""
+    return int(v * n / 32 + 0.5)
+
+
+# The modem per size: rows of its top edge, front and feet, the width of the top face's
+# slope, the light's bezel (x0, y0, x1, y1), the two indicators' left edges and size, the
+# grille's columns and rows, the vents' row and columns.
+MODEM_N = {
+    20: dict(top=8, slope=3, bottom=18, feet=(19, 19), bezel=(2, 14, 7, 18), lamps=((10, 12), 1, (15, 16)),
+             grille=((13, 15), (14, 17)), vents=(10, range(6, 14, 3), 2)),
+    24: dict(top=10, slope=4, bottom=22, feet=(23, 23), bezel=(3, 17, 9, 22), lamps=((12, 14), 1, (19, 20)),
+             grille=((16, 18, 20), (18, 20)), vents=(12, range(7, 18, 3), 2)),
+    48: dict(top=21, slope=7, bottom=44, feet=(45, 46), bezel=(7, 33, 18, 41), lamps=((22, 27), 3, (36, 38)),
+             grille=(range(33, 44, 3), (35, 40)), vents=(25, range(13, 36, 4), 3)),
+}
+
+
+def modem_n(light, g, dy=0):
+    n = g.size
+    m = MODEM_N[n]
+    bright, dark = LIGHTS[light]
+    t, slope = m['top'] + dy, m['slope']
+    # the top face, widening by one pixel a side per row towards the front
+    g.hline(slope, n - 1 - slope, t, 'k')
+    for i in range(slope):
+        y = t + 1 + i
+        a, b = slope - 1 - i, n - slope + i
+        g.hline(a, b, y, 'k')
+        g.hline(a + 1, b - 1, y, 'W' if i == 0 else 's')
+        g.set(a + 1, y, 'W')
+        g.set(b - 1, y, 'd' if i else 'W')
+    vy, vxs, vw = m['vents']
+    for x in vxs:
+        g.hline(x, x + vw - 1, vy + dy, 'd')
+    front = t + slope + 1
+    g.hline(0, n - 1, front, 'k')
+    bottom = m['bottom'] + dy
+    g.rect(0, front + 1, n - 1, bottom, 'k')
+    g.rect(1, front + 1, n - 2, bottom - 1, 's')
+    g.hline(1, n - 3, front + 1, 'W')
+    g.vline(n - 2, front + 1, bottom - 1, 'd')
+    # the status light in its bezel
+    x0, y0, x1, y1 = m['bezel']
+    y0, y1 = y0 + dy, y1 + dy
+    g.rect(x0, y0, x1, y1, 'k')
+    g.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, bright)
+    g.hline(x0 + 1, x1 - 1, y1 - 1, dark)
+    g.vline(x1 - 1, y0 + 2, y1 - 1, dark)
+    if n >= 24:
+        g.set(x0 + 2, y0 + 1, 'W')
+    lamps, lw, (ly0, ly1) = m['lamps']
+    for x in lamps:
+        g.rect(x, ly0 + dy, x + lw - 1, ly1 + dy, 'g')
+    xs, (gy0, gy1) = m['grille']
+    for x in xs:
+        g.vline(x, gy0 + dy, gy1 + dy, 'd')
+    f0, f1 = m['feet']
+    for a, b in ((sc(n, 2), sc(n, 5)), (n - 1 - sc(n, 5), n - 1 - sc(n, 2))):
+        g.rect(a, f0 + dy, b, f1 + dy, 'k')
+    return g
+
+
+def window_n(g, x0, y0, x1, y1, title='n'):
+    """A program window at any size: frame, title bar with a close box, text lines."""
+    w = x1 - x0
+    bar = max(2, (w + 3) // 6)  # title bar rows
+    g.frame(x0, y0, x1, y1, 'k')
+    g.rect(x0 + 1, y0 + 1, x1 - 1, y0 + bar, title)
+    box = max(2, bar - 1)
+    g.rect(x1 - box - 1, y0 + 1 + (bar - box + 1) // 2, x1 - 2, y0 + (bar + box) // 2, 's')
+    g.hline(x1 - box - 1, x1 - 3, y0 + 1 + (bar - box + 1) // 2, 'W')
+    g.rect(x0 + 1, y0 + bar + 1, x1 - 1, y1 - 1, 'W')
+    step = 2 if w < 20 else 3 if w < 36 else 4
+    for i, y in enumerate(range(y0 + bar + 3, y1 - 1, step)):
+        g.hline(x0 + 3, x1 - 4 - (i % 2) * (w // 5), y, 's')
+
+
+# The prohibition sign per size: outer radius, ring thickness, bar half-width.
+SIGN_N = {20: (10.0, 2.4, 1.2), 24: (12.0, 2.8, 1.5), 48: (24.0, 5.0, 3.0)}
+# How far the modem moves up under the sign, so that its light shows inside the ring.
+SIGN_LIFT = {20: -1, 24: -2, 48: -4}
+
+
+def tray_n(n, light, window=False, banned=False):
+    g = Grid(n)
+    if window:
+        window_n(g, sc(n, 7), 0, n - 1, sc(n, 18))
+    modem_n(light, g, SIGN_LIFT[n] if banned else 0)
+    if banned:
+        g.over(prohibition(n, *SIGN_N[n]))
+    return g
+
+
+def cross_badge(g, x0, y0, size):
+    """Stop: a red disc with a white X, its strokes two pixels wide from 20 pixels up."""
+    g.over(disc(size, 'R'), x0, y0)
+    m = size // 2
+    arm = max(2, int(size * 0.22 + 0.5))
+    width = 2 if size >= 12 else 1
+    for i in range(-arm, arm + 1):
+        for t in range(width):
+            g.set(x0 + m + i - t, y0 + m + i, 'W')
+            g.set(x0 + m - i + (width - 1) - t, y0 + m + i, 'W')
+
+
+def play_badge(g, x0, y0, size):
+    """Go: a green disc with a white triangle pointing right."""
+    g.over(disc(size, 'g'), x0, y0)
+    m = size // 2
+    half = max(2, int(size * 0.3 + 0.5))
+    for i in range(half + 1):
+        g.vline(x0 + m - half // 2 + i, y0 + m - half + i, y0 + m + half - i, 'W')
+
+
+def apps_n(n, badge, stack=False):
+    g = Grid(n)
+    if stack:
+        window_n(g, sc(n, 8), 0, n - 2 + (n >= 32), sc(n, 18))
+        window_n(g, sc(n, 1), sc(n, 6), sc(n, 24), n - 2 + (n >= 48))
+    else:
+        window_n(g, sc(n, 1), sc(n, 2), sc(n, 27), sc(n, 28))
+    size = sc(n, 15) | 1
+    badge(g, n - size, n - size, size)
+    return g
+
+
+# A check mark for the small check boxes, five pixels square.
+CHECK5 = [
+    "....k",
+    "...kk",
+    "k.kk.",
+    "kkk..",
+    ".k...",
+]
+
+
+def check_mark(g, x0, y0, size):
+    """A black check mark in a size x size square: pixel art up to 7, else drawn with
+    strokes a third as thick, down to the bottom and up to the top right."""
+    if size <= 5:
+        g.art(CHECK5, x0, y0)
+        return
+    if size <= 7:
+        g.art(CHECK7, x0, y0)
+        return
+    thick = size // 3
+    low = (x0 + size // 3, y0 + size - thick)
+    for t in range(thick):
+        g.line(x0, y0 + size // 2 - thick // 2 + t, low[0], low[1] + t, 'k')
+        g.line(low[0], low[1] + t, x0 + size - 1, y0 + t, 'k')
+
+
+def checkbox_n(g, x0, y0, size, checked):
+    """A sunken check box: grey (and from 13 pixels up black) above and left, silver and
+    white below; the mark two pixels in (three from 13 up)."""
+    x1, y1 = x0 + size - 1, y0 + size - 1
+    g.rect(x0, y0, x1, y1, 'W')
+    g.hline(x0, x1 - 1, y0, 'd')
+    g.vline(x0, y0, y1 - 1, 'd')
+    if size >= 13:
+        g.hline(x0 + 1, x1 - 2, y0 + 1, 'k')
+        g.vline(x0 + 1, y0 + 1, y1 - 2, 'k')
+        g.hline(x0 + 1, x1 - 1, y1 - 1, 's')
+        g.vline(x1 - 1, y0 + 1, y1 - 1, 's')
+    if checked:
+        inset = 3 if size >= 13 else 2
+        check_mark(g, x0 + inset, y0 + inset, size - 2 * inset)
+
+
+def options_n(n, window=False):
+    """Options: check boxes with their labels; in a window of their own for the Options
+    window (two boxes below 32 pixels, three from there)."""
+    g = Grid(n)
+    if window:
+        left, right = sc(n, 1), n - 1 - sc(n, 1)
+        bar = max(3, sc(n, 4))
+        g.frame(left, 0, right, n - 1, 'k')
+        g.rect(left + 1, 1, right - 1, bar, 'n')
+        close = max(2, sc(n, 4))
+        g.rect(right - close - 1, 1 + bar // 3, right - 2, bar - bar // 3, 's')
+        g.rect(left + 1, bar + 1, right - 1, n - 2, 's')
+        g.hline(left + 1, right - 1, bar + 1, 'k')
+        if n == 20:  # one check box with two lines of text, and a grey line below
+            g.art(CHECKED7, left + 2, bar + 3)
+            g.hline(left + 11, right - 2, bar + 4, 'k')
+            g.hline(left + 11, right - 4, bar + 7, 'k')
+            g.hline(left + 3, right - 3, n - 4, 'd')
+            return g
+        box = 7 if n < 32 else sc(n, 7) | 1
+        states = (True, False) if n < 32 else (True, False, True)
+        room = n - 2 - (bar + 2)
+        gap = (room - len(states) * box) // (len(states) + 1)
+        for i, checked in enumerate(states):
+            y = bar + 2 + gap + i * (box + gap)
+            if n < 32:
+                g.art(CHECKED7 if checked else UNCHECKED7, left + 2, y)
+            else:
+                checkbox_n(g, left + sc(n, 4), y, box, checked)
+            x = left + (2 if n < 32 else sc(n, 4)) + box + 2
+            g.hline(x, right - 2 - (i % 2) * (n // 6), y + box // 2, 'k')
+        return g
+    box = 9 if n == 20 else 11 if n == 24 else sc(n, 13)
+    top2 = n - 1 - box
+    checkbox_n(g, 1, 1 if n < 32 else sc(n, 2), box, True)
+    checkbox_n(g, 1, top2 if n < 32 else sc(n, 17), box, True)
+    bar = max(1, sc(n, 2))
+    for y, end in (((1 if n < 32 else sc(n, 2)) + box // 2, n - 1 - sc(n, 1)),
+                   ((top2 if n < 32 else sc(n, 17)) + box // 2, n - 1 - sc(n, 4))):
+        g.rect(box + 3, y - bar // 2, end, y - bar // 2 + bar - 1, 'k')
+    return g
+
+
+# The exit door per size: door frame, leaf width, knob, arrow (x0, x1, row, shaft, head).
+EXIT_N = {
+    20: dict(door=(5, 2, 15, 19), leaf=4, knob=(2, 10, 2, 11), arrow=(7, 18, 10, 1, 4)),
+    24: dict(door=(6, 2, 18, 23), leaf=4, knob=(2, 12, 3, 13), arrow=(9, 22, 12, 1, 5)),
+    48: dict(door=(12, 4, 36, 47), leaf=9, knob=(4, 23, 6, 26), arrow=(18, 45, 25, 3, 9)),
+}
+
+
+def exit_n(n):
+    g = Grid(n)
+    e = EXIT_N[n]
+    door(g, *e['door'], e['leaf'])
+    g.rect(*e['knob'], 'Y')
+    arrow(g, *e['arrow'], 'G')
+    return g
+
+
+def default_n(n):
+    """The default application icon: a plain program window with a shadow."""
+    g = Grid(n)
+    g.rect(1, 2, n - 1, n - 1, 'd')
+    window_n(g, 0, 1, n - 2, n - 2)
+    g.rect(1, 1 + max(2, (n - 2 + 3) // 6) + 1, n - 3, n - 3, 'W')  # no text lines: a blank window
+    return g
+
+
+def lookout_main_n(n):
+    g = Grid(n)
+    size = sc(n, 17) | 1
+    g.over(globe(size), n - size - sc(n, 1), 0)
+    modem_n('green', g)
+    return g
+
+
+def sizes(small, large, drawn):
+    """An icon group: the 16 and 32 images, then those drawn per size."""
+    return [small, large] + [drawn(n) for n in (20, 24, 48)]
+
+
 def lookout_icons():
     """Icon groups of Lookout.exe by resource id; 'main' is the program's own icon."""
+    def tray(light, window=False, banned=False):
+        return sizes(tray16(light, window, banned), tray32(light, window, banned),
+                     lambda n: tray_n(n, light, window, banned))
+
     icons = {
-        'main': [lookout_main16(), lookout_main32()],
-        101: [apps16(STOP10), apps32(stop_badge32)],
-        102: [apps16(GO10), apps32(go_badge32)],
-        103: [options16(), options32()],
-        104: [tray16('yellow', banned=True), tray32('yellow', banned=True)],
-        105: [exit16(), exit32()],
-        201: [default16()],
-        204: [tray16('green'), tray32('green')],
-        301: [apps16(STOP10, True), apps32(stop_badge32, True)],
-        302: [apps16(GO10, True), apps32(go_badge32, True)],
-        303: [options16(True), options32(True)],
-        701: [tray16('green'), tray32('green')],
-        702: [tray16('yellow'), tray32('yellow')],
-        703: [tray16('red'), tray32('red')],
-        704: [tray16('yellow', banned=True), tray32('yellow', banned=True)],
-        705: [tray16('green', window=True), tray32('green', window=True)],
-        706: [tray16('red', window=True), tray32('red', window=True)],
+        'main': sizes(lookout_main16(), lookout_main32(), lookout_main_n),
+        101: sizes(apps16(STOP10), apps32(stop_badge32), lambda n: apps_n(n, cross_badge)),
+        102: sizes(apps16(GO10), apps32(go_badge32), lambda n: apps_n(n, play_badge)),
+        103: sizes(options16(), options32(), options_n),
+        104: tray('yellow', banned=True),
+        105: sizes(exit16(), exit32(), exit_n),
+        201: sizes(default16(), default_n(32), default_n),
+        204: tray('green'),
+        301: sizes(apps16(STOP10, True), apps32(stop_badge32, True), lambda n: apps_n(n, cross_badge, True)),
+        302: sizes(apps16(GO10, True), apps32(go_badge32, True), lambda n: apps_n(n, play_badge, True)),
+        303: sizes(options16(True), options32(True), lambda n: options_n(n, True)),
+        701: tray('green'),
+        702: tray('yellow'),
+        703: tray('red'),
+        704: tray('yellow', banned=True),
+        705: tray('green', window=True),
+        706: tray('red', window=True),
     }
     return icons
 
@@ -906,13 +1169,108 @@ def warning32():
     return g
 
 
+# ---------------------------------------------------------------------------
+# Marshal at 20, 24 and 48 pixels: the 32-pixel designs on each grid.
+
+def marshal_main_n(n):
+    """The wizard: folder, wand and star; the wand's shine and the sparkles from 24 up."""
+    g = Grid(n)
+    folder32(g, 0, sc(n, 10), sc(n, 25), sc(n, 30))
+    thick = max(2, sc(n, 3))
+    for t in range(thick):
+        g.line(sc(n, 9) + t, sc(n, 28), sc(n, 21) + t, sc(n, 11), 'k')
+    if n >= 24:
+        g.line(sc(n, 10), sc(n, 28), sc(n, 22), sc(n, 11), 'd')
+    s = sc(n, 13) | 1
+    corners = []
+    for i in range(10):
+        a = -math.pi / 2 + i * math.pi / 5
+        r = (s / 2 - 0.2) if i % 2 == 0 else s * 0.21
+        corners.append((s / 2 + r * math.cos(a), s / 2 + 0.3 + r * math.sin(a)))
+    star = Grid(s)
+    star.shape([(x, y) for y in range(s) for x in range(s)
+                if point_in_polygon(x + 0.5, y + 0.5, corners)], 'Y')
+    g.over(star, n - s - sc(n, 1), 0)
+    if n >= 24:
+        for x, y in ((sc(n, 15), sc(n, 2)), (n - 3, sc(n, 15))):
+            g.set(x, y, 'Y')
+            for a, b in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                g.set(x + a, y + b, 'o')
+    return g
+
+
+def document_n(n):
+    """A page with a folded corner and the shortcut arrow in its box."""
+    g = Grid(n)
+    x0, x1, y1, fold = sc(n, 6), n - 1 - sc(n, 3), n - 2, sc(n, 7)
+    xf = x1 - fold
+    for y in range(0, y1 + 1):
+        for x in range(x0, x1 + 1):
+            if x - xf <= y:
+                g.set(x, y, 'W')
+    g.hline(x0, xf, 0, 'k')
+    g.vline(x0, 0, y1, 'k')
+    g.hline(x0, x1, y1, 'k')
+    g.vline(x1, fold, y1, 'k')
+    for i in range(fold + 1):
+        g.set(xf + i, i, 'k')
+        g.vline(xf + i, i + 1, fold - 1, 's')
+    g.vline(xf, 0, fold, 'k')
+    g.hline(xf, x1, fold, 'k')
+    for y in range(sc(n, 5), y1 - 1, max(2, sc(n, 4))):
+        right = xf - 2 if y <= fold else x1 - 2 - (y % 3)
+        g.hline(x0 + max(2, sc(n, 4)), right, y, 's')
+    # the shortcut arrow in its box, in the bottom-left corner
+    b = sc(n, 15) | 1
+    top = n - b
+    g.rect(0, top, b - 1, n - 1, 'k')
+    g.rect(1, top + 1, b - 2, n - 2, 'W')
+    w = 2 if b >= 11 else 1
+    tip_x, tip_y = b - 1 - max(2, b // 4), top + max(2, b // 4)
+    head = max(3, b // 3)
+    g.rect(tip_x - head + 1, tip_y, tip_x, tip_y + w - 1, 'k')
+    g.rect(tip_x - w + 1, tip_y, tip_x, tip_y + head - 1, 'k')
+    for t in range(w):
+        g.line(2 + t, n - 3, tip_x, tip_y + t, 'k')
+        g.line(2, n - 3 - t, tip_x - t, tip_y, 'k')
+    return g
+
+
+def folder_icon_n(n):
+    g = Grid(n)
+    folder32(g, 0, sc(n, 5), n - 1, sc(n, 28))
+    return g
+
+
+def warning_n(n):
+    """A yellow warning triangle with a black exclamation mark."""
+    g = Grid(n)
+    y0, y1 = sc(n, 3), n - 1 - sc(n, 2)
+    pixels = set()
+    for y in range(y0, y1 + 1):
+        half = (y - y0) * (n / 2 - 1.5) / (y1 - y0) + 0.75
+        for x in range(n):
+            if abs(x + 0.5 - n / 2) <= half:
+                pixels.add((x, y))
+    g.shape(pixels, 'Y')
+    w = max(2, sc(n, 4))
+    left = n // 2 - w // 2
+    g.rect(left, sc(n, 11), left + w - 1, sc(n, 21), 'k')
+    g.rect(left, sc(n, 24), left + w - 1, sc(n, 24) + w - 1, 'k')
+    if w >= 4:  # rounded ends
+        for x, y in ((left, sc(n, 11)), (left + w - 1, sc(n, 11)), (left, sc(n, 24)),
+                     (left + w - 1, sc(n, 24)), (left, sc(n, 24) + w - 1), (left + w - 1, sc(n, 24) + w - 1)):
+            g.set(x, y, 'Y')
+    return g
+
+
 def marshal_icons():
     """Icon groups of Marshal.exe by resource id; 'main' is the program's own icon."""
     return {
-        'main': [marshal_main16(), marshal_main32()],
-        101: [art(DOCUMENT16), document32()],
-        102: [art(FOLDER16), folder_icon32()],
-        103: [art(WARNING16), warning32()],
+        'main': sizes(marshal_main16(), marshal_main32(), marshal_main_n),
+        101: sizes(art(DOCUMENT16), document32(), document_n),
+        102: sizes(art(FOLDER16), folder_icon32(), folder_icon_n),
+        103: sizes(art(WARNING16), warning32(), warning_n),
     }
 
 

@@ -85,13 +85,6 @@ std::set<DWORD> OpaqueColours(HMODULE module, int iconId) {
     return colours;
 }
 
-// The id of the 16-pixel image in an icon group; 0 when there is none.
-int SmallImageId(HMODULE module, int groupId) {
-    for (const GroupEntry& e : GroupEntries(module, groupId)) {
-        if (e.width == 16) return e.iconId;
-    }
-    return 0;
-}
 
 BOOL CALLBACK KeepFirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
     *reinterpret_cast<LPSTR*>(param) = name;
@@ -127,15 +120,18 @@ protected:
     tw::UniqueModule m_marshal = OpenProgram("Marshal.exe");
 };
 
+// Every icon holds the small and large sizes at 100 %, 125 %, 150 % and 200 %.
+const std::set<int> kAllSizes = {16, 20, 24, 32, 48};
+
 TEST_F(Artwork, IconGroupsHoldTheirSizesIn16Colours) {
-    const std::set<int> both = {16, 32};
+    const std::set<int>& all = kAllSizes;
     const GroupCase cases[] = {
-        {"Lookout", 1, both},   {"Lookout", 101, both}, {"Lookout", 102, both}, {"Lookout", 103, both},
-        {"Lookout", 104, both}, {"Lookout", 105, both}, {"Lookout", 204, both}, {"Lookout", 201, {16}},
-        {"Lookout", 301, both}, {"Lookout", 302, both}, {"Lookout", 303, both}, {"Lookout", 701, both},
-        {"Lookout", 702, both}, {"Lookout", 703, both}, {"Lookout", 704, both}, {"Lookout", 705, both},
-        {"Lookout", 706, both}, {"Marshal", 1, both},   {"Marshal", 101, both}, {"Marshal", 102, both},
-        {"Marshal", 103, both},
+        {"Lookout", 1, all},   {"Lookout", 101, all}, {"Lookout", 102, all}, {"Lookout", 103, all},
+        {"Lookout", 104, all}, {"Lookout", 105, all}, {"Lookout", 204, all}, {"Lookout", 201, all},
+        {"Lookout", 301, all}, {"Lookout", 302, all}, {"Lookout", 303, all}, {"Lookout", 701, all},
+        {"Lookout", 702, all}, {"Lookout", 703, all}, {"Lookout", 704, all}, {"Lookout", 705, all},
+        {"Lookout", 706, all}, {"Marshal", 1, all},   {"Marshal", 101, all}, {"Marshal", 102, all},
+        {"Marshal", 103, all},
     };
     for (const GroupCase& c : cases) {
         SCOPED_TRACE(std::string(c.program) + " icon " + std::to_string(c.id));
@@ -155,7 +151,7 @@ TEST_F(Artwork, IconGroupsHoldTheirSizesIn16Colours) {
 TEST_F(Artwork, EachIconLoadsAtTheSizeAsked) {
     const int ids[] = {104, 204, 303, 702};
     for (int id : ids) {
-        for (int size : {16, 32}) {
+        for (int size : kAllSizes) {
             SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(size));
             HICON icon = static_cast<HICON>(LoadImageA(m_lookout.Get(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
             ASSERT_NE(nullptr, icon);
@@ -253,12 +249,14 @@ TEST_F(Artwork, TrayIconsShowTheirStateByTheLight) {
         {104, {kYellow, kRed}, {kLime}},      // "Disable" shows the disabled one
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.id);
-        int image = SmallImageId(m_lookout.Get(), c.id);
-        ASSERT_NE(0, image);
-        std::set<DWORD> colours = OpaqueColours(m_lookout.Get(), image);
-        for (DWORD colour : c.present) EXPECT_EQ(1u, colours.count(colour)) << std::hex << colour;
-        for (DWORD colour : c.absent) EXPECT_EQ(0u, colours.count(colour)) << std::hex << colour;
+        std::vector<GroupEntry> entries = GroupEntries(m_lookout.Get(), c.id);
+        ASSERT_EQ(kAllSizes.size(), entries.size()) << c.id;
+        for (const GroupEntry& e : entries) {  // every size shows the same state
+            SCOPED_TRACE("icon " + std::to_string(c.id) + " at " + std::to_string(e.width));
+            std::set<DWORD> colours = OpaqueColours(m_lookout.Get(), e.iconId);
+            for (DWORD colour : c.present) EXPECT_EQ(1u, colours.count(colour)) << std::hex << colour;
+            for (DWORD colour : c.absent) EXPECT_EQ(0u, colours.count(colour)) << std::hex << colour;
+        }
     }
 }
 
