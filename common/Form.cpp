@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "Controls.h"
+#include "Resources.h"
+#include "Shortcut.h"
 #include "Units.h"
 
 namespace tw {
@@ -199,13 +201,19 @@ std::string Form::Caption() const {
     return std::string(text, length > 0 ? length : 0);
 }
 
-void Form::SetIcon(const Picture& icon) {
-    m_icon = icon;
+void Form::SetIcon(const Picture& icon) { SetIcon(icon, icon); }
+
+void Form::SetIcon(const Picture& large, const Picture& small) {
+    m_icon = large;
+    m_smallIcon = small;
     if (m_hwnd) {
-        HICON handle = icon.Icon();
-        SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handle));
-        SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handle));
+        SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.Icon()));
+        SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Icon()));
     }
+}
+
+void Form::SetIconResource(UINT id) {
+    SetIcon(IconToPicture(LoadResIcon(id, LargeIconSize())), IconToPicture(LoadResIcon(id, SmallIconSize())));
 }
 
 namespace {

@@ -79,6 +79,11 @@ public:
     std::string Caption() const;
     // The title-bar and task-switch icon; the form keeps the picture alive.
     void SetIcon(const Picture& icon);
+    // The same icon in two sizes: `large` for task switching (ICON_BIG), `small` for the
+    // title bar and taskbar (ICON_SMALL).
+    void SetIcon(const Picture& large, const Picture& small);
+    // Icon resource `id` at the sizes the system asks for (LargeIconSize, SmallIconSize).
+    void SetIconResource(UINT id);
 
     // Outer position and size, in twips.
     int Left() const;
@@ -130,6 +135,7 @@ private:
     bool m_unloading = false;
     MousePointer m_pointer = MousePointer::Default;
     Picture m_icon;
+    Picture m_smallIcon;
     std::vector<Control*> m_controls;
     std::vector<Timer*> m_timers;
     Button* m_defaultButton = nullptr;

@@ -1,4 +1,4 @@
-// The 16 x 16 image list and the report-view list with check boxes. The image list owns its
+// The image list of small icons and the report-view list with check boxes. The image list owns its
 // HIMAGELIST; the list view keeps each row's key, tag, icon number and sub-item texts beside
 // the control (rows are only appended or cleared, so row n is element n - 1) and leaves the
 // row text, which the user may edit, and the check states to the control.
@@ -6,12 +6,12 @@
 
 #include <algorithm>
 
+#include "Resources.h"
 #include "Units.h"
 
 namespace tw {
 namespace {
 
-constexpr int kImageSize = 16;
 constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
@@ -20,23 +20,22 @@ const std::string& EmptyString() {
     return empty;
 }
 
-// A bitmap of any size reduced (or enlarged) to one 16 x 16 image: ImageList_Add would cut
-// a wider bitmap into several images.
-HBITMAP ScaledBitmap(HBITMAP source) {
+// A bitmap of any size reduced (or enlarged) to one `size` x `size` image: ImageList_Add
+// would cut a wider bitmap into several images.
+HBITMAP ScaledBitmap(HBITMAP source, int size) {
     BITMAP info{};
     if (!GetObjectA(source, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return nullptr;
     HDC screen = GetDC(nullptr);
     if (!screen) return nullptr;
-    HBITMAP scaled = CreateCompatibleBitmap(screen, kImageSize, kImageSize);
+    HBITMAP scaled = CreateCompatibleBitmap(screen, size, size);
     HDC from = CreateCompatibleDC(screen);
     HDC to = CreateCompatibleDC(screen);
     if (scaled && from && to) {
         HGDIOBJ oldFrom = SelectObject(from, source);
         HGDIOBJ oldTo = SelectObject(to, scaled);
         SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, kImageSize, kImageSize, from, 0, 0, info.bmWidth, info.bmHeight,
-                   SRCCOPY);
+        StretchBlt(to, 0, 0, size, size, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         SelectObject(from, oldFrom);
         SelectObject(to, oldTo);
     }
@@ -101,7 +100,7 @@ int ItemOf(NMHDR* header) {
 // ---- ImageList -----------------------------------------------------------------------------
 
 ImageList::ImageList()
-    : m_handle(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 4, 4)) {}
+    : m_size(SmallIconSize()), m_handle(ImageList_Create(m_size, m_size, ILC_COLOR32 | ILC_MASK, 4, 4)) {}
 
 ImageList::~ImageList() {
     if (m_handle) ImageList_Destroy(m_handle);
@@ -113,7 +112,7 @@ int ImageList::Add(const Picture& picture, const std::string& key) {
     if (picture.IsIcon()) {
         // ImageList_AddIcon draws a copy: the picture keeps its own icon handle.
         index = ImageList_AddIcon(m_handle, picture.Icon());
-    } else if (HBITMAP scaled = ScaledBitmap(picture.Bitmap())) {
+    } else if (HBITMAP scaled = ScaledBitmap(picture.Bitmap(), m_size)) {
         index = ImageList_Add(m_handle, scaled, nullptr);
         DeleteObject(scaled);
     }

@@ -1,4 +1,4 @@
-// The list view (report view with check boxes) and its 16 x 16 image list.
+// The list view (report view with check boxes) and its image list of small icons.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -12,7 +12,8 @@
 
 namespace tw {
 
-// 16 x 16 images, numbered from 1 in the order appended, each with an optional key.
+// Square images of the small-icon size at the screen's DPI (16 x 16 at 96 dpi), numbered
+// from 1 in the order appended, each with an optional key.
 class ImageList {
 public:
     ImageList();
@@ -24,10 +25,12 @@ public:
     int Add(const Picture& picture, const std::string& key = std::string());
     int Count() const { return static_cast<int>(m_keys.size()); }
     int IndexOfKey(const std::string& key) const;  // 0 when absent
+    int ImageSize() const { return m_size; }       // pixels
     void Clear();
     HIMAGELIST Handle() const { return m_handle; }
 
 private:
+    int m_size;
     HIMAGELIST m_handle;
     std::vector<std::string> m_keys;
 };

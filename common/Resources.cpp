@@ -35,4 +35,14 @@ HBITMAP LoadResBitmap(UINT id) {
     return static_cast<HBITMAP>(LoadImageA(OwnModule(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
+int SmallIconSize() { return GetSystemMetrics(SM_CXSMICON); }
+int LargeIconSize() { return GetSystemMetrics(SM_CXICON); }
+
+int SharpIconSize(int box) {
+    int size = box;
+    for (int image : kIconImageSizes)
+        if (image <= box) size = image;
+    return size;
+}
+
 }  // namespace tw

@@ -26,6 +26,7 @@ int TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440
 int TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440); }
 int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSX)); }
 int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSY)); }
+int ScalePixelsToDpi(int pixels) { return MulDiv(pixels, ScreenDpi(LOGPIXELSX), 96); }
 int ScreenWidthTwips() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
 int ScreenHeightTwips() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }
 

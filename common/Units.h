@@ -9,6 +9,8 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
+// A length of `pixels` at 96 dpi, in pixels at the screen's DPI.
+int ScalePixelsToDpi(int pixels);
 int ScreenWidthTwips();
 int ScreenHeightTwips();
 

@@ -1,7 +1,8 @@
 // The status window on screen during a launch batch: shown centred and on top, with the
 // application's icon and its "Now Running: " line painted, before the launch happens (the
-// batch lets no events run); an "&" in a name is shown as itself. With TW_SCREENSHOTS set to
-// a folder, the screen is also saved there as lookout-status-launch.bmp.
+// batch lets no events run); an "&" in a name is shown as itself. Its lengths follow the
+// screen's DPI: the suite also runs it at 144 and 192 dpi. With TW_SCREENSHOTS set to a
+// folder, the window and the screen round it are also saved there as lookout-status-launch.bmp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,8 +17,10 @@
 #include "ShellLinkHelper.h"
 #include "MonitorFakes.h"
 #include "Resources.h"
+#include "ScreenShot.h"
 #include "Shortcut.h"
 #include "TrayFakes.h"
+#include "Units.h"
 #include "apps/Apps.h"
 #include "monitor/frmDialOsprey.h"
 #include "monitor/modGeneral.h"
@@ -51,7 +54,7 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
     Apps.clear();
     for (const char* name : {"AT&T Dialer", "News"}) {
         AppInfo app;
-        app.Icon = tw::IconToPicture(tw::LoadResIcon(IDI_DEFAULT_APP, 16));
+        app.Icon = tw::IconToPicture(tw::LoadResIcon(IDI_DEFAULT_APP, tw::SmallIconSize()));
         app.FileName = std::string(name) + ".lnk";
         app.Path = std::string("C:\\apps\\") + name + ".exe";
         app.Arguments = " ";
@@ -62,6 +65,14 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
     form->Load();
     ASSERT_TRUE(form->IsLoaded());
     EXPECT_FALSE(IsWindowVisible(form->Hwnd()));
+    // The tray icon comes at the size the shell shows it at this DPI.
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(TrayIconData.hIcon, &info));
+    BITMAP colour = {};
+    GetObjectA(info.hbmColor, sizeof(colour), &colour);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(tw::SmallIconSize(), colour.bmWidth);
 
     const char* screenshots = std::getenv("TW_SCREENSHOTS");
     int launches = 0;
@@ -81,9 +92,11 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
         GetWindowRect(window, &frame);
         EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN) / 2, (frame.left + frame.right) / 2, 1);
         EXPECT_NEAR(GetSystemMetrics(SM_CYSCREEN) / 2, (frame.top + frame.bottom) / 2, 1);
-        // The icon (8, 8, 16 x 16) and the text are painted already.
+        // The icon (120, 120, 240 x 240 twips: 8, 8, 16 x 16 pixels at 96 dpi) and the text are
+        // painted already.
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        EXPECT_GT(PixelsOtherThan(window, {8, 8, 24, 24}, face), 20);
+        const int iconLeft = tw::TwipsToPixelsX(120), iconSize = tw::TwipsToPixelsX(240);
+        EXPECT_GT(PixelsOtherThan(window, {iconLeft, iconLeft, iconLeft + iconSize, iconLeft + iconSize}, face), 20);
         RECT label;
         GetWindowRect(form->lblStatus.Hwnd(), &label);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&label), 2);
@@ -92,9 +105,10 @@ TEST(StatusWindow, ShowsEachApplicationWhileItIsLaunched) {
         RECT client;
         GetClientRect(window, &client);
         EXPECT_LE(label.right, client.right);
+        // The text is not cut at the bottom.
+        EXPECT_LE(label.bottom, client.bottom);
         if (screenshots && launches == 1) {
-            const std::string file = std::string(screenshots) + "\\lookout-status-launch.bmp";
-            EXPECT_TRUE(tw::test::SaveScreen(file)) << file;
+            EXPECT_TRUE(tw::test::ScreenShot(tw::test::Around(frame, 40)).SaveAs("lookout-status-launch.bmp"));
         }
     };
     form->tmrCheckConnection.SetEnabled(true);

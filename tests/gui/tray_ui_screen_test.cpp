@@ -2,6 +2,7 @@
 // layouts, opened by a right click on the tray icon, with the side bar running down its left
 // edge (its rows taken from the off-screen side bar from the menu's first row), one item
 // highlighted under the mouse and one grayed; and the application window in its three modes.
+// Every length follows the screen's DPI: the suite also runs it at 144 and 192 dpi.
 // With TW_SCREENSHOTS set to a folder (a Windows path), the pictures are saved there as
 // lookout-menu-large.bmp, lookout-menu-small.bmp and lookout-window-launch/kill/options.bmp.
 #include <windows.h>
@@ -15,7 +16,10 @@
 #include <vector>
 
 #include "Form.h"
+#include "Resources.h"
+#include "ScreenShot.h"
 #include "TrayUiTestKit.h"
+#include "Units.h"
 #include "monitor/AppWindow.h"
 #include "monitor/modGeneral.h"
 #include "startup/RegSet.h"
@@ -25,65 +29,13 @@
 namespace {
 
 using namespace tw::tray;
-
-// A copy of a part of the screen.
-class ScreenShot {
-public:
-    explicit ScreenShot(const RECT& rect)
-        : m_width(rect.right - rect.left), m_height(rect.bottom - rect.top), m_pixels() {
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, m_width, m_height);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, m_width, m_height, screen, rect.left, rect.top, SRCCOPY);
-        SelectObject(memory, old);
-        m_info.biSize = sizeof(m_info);
-        m_info.biWidth = m_width;
-        m_info.biHeight = m_height;
-        m_info.biPlanes = 1;
-        m_info.biBitCount = 24;
-        m_stride = (m_width * 3 + 3) & ~3;
-        m_pixels.resize(static_cast<size_t>(m_stride) * m_height);
-        m_ok = GetDIBits(memory, bitmap, 0, m_height, m_pixels.data(), reinterpret_cast<BITMAPINFO*>(&m_info),
-                         DIB_RGB_COLORS) == m_height;
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-    bool Ok() const { return m_ok; }
-    // The pixel at (x, y) of the copy, as a COLORREF.
-    COLORREF Pixel(int x, int y) const {
-        const unsigned char* p = &m_pixels[static_cast<size_t>(m_height - 1 - y) * m_stride + x * 3];
-        return RGB(p[2], p[1], p[0]);
-    }
-    // Saves it as a BMP in the TW_SCREENSHOTS folder, when one is given.
-    void SaveAs(const char* name) const {
-        const char* folder = std::getenv("TW_SCREENSHOTS");
-        if (!folder || !*folder) return;
-        const std::string file = std::string(folder) + "\\" + name;
-        BITMAPFILEHEADER header = {};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof(header) + sizeof(m_info);
-        header.bfSize = header.bfOffBits + static_cast<DWORD>(m_pixels.size());
-        FILE* out = std::fopen(file.c_str(), "wb");
-        ASSERT_NE(nullptr, out) << file;
-        std::fwrite(&header, sizeof(header), 1, out);
-        std::fwrite(&m_info, sizeof(m_info), 1, out);
-        std::fwrite(m_pixels.data(), m_pixels.size(), 1, out);
-        EXPECT_EQ(0, std::fclose(out));
-    }
-
-private:
-    int m_width, m_height, m_stride = 0;
-    BITMAPINFOHEADER m_info = {};
-    std::vector<unsigned char> m_pixels;
-    bool m_ok = false;
-};
+using tw::test::ScreenShot;
 
 // What a look at the open menu found.
 struct MenuLook {
     bool seen = false;
     bool highlighted = false;  // the item under the mouse took the highlight colour
+    bool textClear = false;    // and its text ends before the item's right edge
     std::vector<RECT> items;   // screen rectangles of the eight items
     RECT window = {};
     int sideBarMismatches = -1;
@@ -131,6 +83,9 @@ private:
         const int ox = look.window.left, oy = look.window.top;
         look.highlighted = shot.Ok() && shot.Pixel(target.right - 3 - ox, target.top + 2 - oy) == GetSysColor(COLOR_HIGHLIGHT);
         if (!look.highlighted && GetTickCount() - m_started < 3000) return;  // not yet repainted
+        look.textClear = true;
+        for (int y = target.top; y < target.bottom; ++y)
+            look.textClear = look.textClear && shot.Pixel(target.right - 3 - ox, y - oy) == GetSysColor(COLOR_HIGHLIGHT);
         const RECT& grayed = look.items[static_cast<size_t>(m_grayed)];
         look.grayedBackground = shot.Pixel(grayed.right - 3 - ox, grayed.top + 2 - oy);
         look.grayedLeftEdge = shot.Pixel(grayed.left + menu.SideBarWidth + 1 - ox, grayed.top + 2 - oy);
@@ -159,6 +114,7 @@ MenuLooker* MenuLooker::s_current = nullptr;
 
 class ScreenTest : public ::testing::Test, public tw::test::TrayUiFixture {
 protected:
+    static constexpr int kClickX = 500, kClickY = 700;
     ScreenTest() : m_previousWindow(SetAppWindow(&ApplicationWindow())) {
         SetOnlineStartupFolder("C:\\users\\lee\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup\\");
     }
@@ -167,26 +123,30 @@ protected:
         UnloadTray();
         SetAppWindow(m_previousWindow);
     }
-    // Right-clicks the icon with the mouse near the bottom right, as on a taskbar.
+    // Right-clicks the icon with the mouse near the bottom, as on a taskbar, and far enough
+    // from the right edge for the largest menu (200 %) to open to the right.
     MenuLook LookAtMenu(const char* shot) {
-        SetCursorPos(700, 700);
+        SetCursorPos(kClickX, kClickY);
         MenuLooker looker(2, 3, shot);  // "Launch Internet Apps..." under the mouse
         RightClick();
         return looker.look;
     }
+    // `itemHeight` at 96 dpi.
     void ExpectMenu(const MenuLook& look, int itemHeight) {
         ASSERT_TRUE(look.seen);
         ASSERT_EQ(8u, look.items.size());
-        const int heights[] = {itemHeight, 7, itemHeight, itemHeight, 7, itemHeight, 7, itemHeight};
+        const int item = tw::ScalePixelsToDpi(itemHeight), separator = tw::ScalePixelsToDpi(7);
+        const int heights[] = {item, separator, item, item, separator, item, separator, item};
         for (size_t i = 0; i < 8; ++i) EXPECT_EQ(heights[i], look.items[i].bottom - look.items[i].top) << i;
         EXPECT_TRUE(look.highlighted) << "the item under the mouse is highlighted";
+        EXPECT_TRUE(look.textClear) << "the longest text fits its item";
         EXPECT_EQ(GetSysColor(COLOR_MENU), look.grayedBackground) << "a grayed item keeps the menu colour";
         EXPECT_EQ(GetSysColor(COLOR_MENU), look.normalBackground);
         EXPECT_EQ(0, look.sideBarMismatches);
         EXPECT_EQ(GetSysColor(COLOR_MENU), look.grayedLeftEdge) << "nothing between side bar and icon";
         // Bottom-left corner at the cursor.
-        EXPECT_EQ(700, look.window.left);
-        EXPECT_EQ(700, look.window.bottom);
+        EXPECT_EQ(kClickX, look.window.left);
+        EXPECT_EQ(kClickY, look.window.bottom);
     }
 
 private:
@@ -205,7 +165,7 @@ TEST_F(ScreenTest, TheSmallMenu) {
     SetOption("SmallIcons", true);
     List("Mail Checker", false);
     LoadIdle(false);
-    ASSERT_EQ(20, TrayUserInterface().Menu().ItemHeight);
+    ASSERT_EQ(tw::ScalePixelsToDpi(20), TrayUserInterface().Menu().ItemHeight);
     const MenuLook look = LookAtMenu("lookout-menu-small.bmp");
     ExpectMenu(look, 20);
 }
@@ -239,6 +199,12 @@ protected:
         GetWindowRect(window.Hwnd(), &rect);
         ScreenShot shot(rect);
         ASSERT_TRUE(shot.Ok());
+        // The list's rows are as high as their small icons at least.
+        if (window.lvwApps.Visible() && window.lvwApps.RowCount() > 0) {
+            RECT row = {LVIR_BOUNDS, 0, 0, 0};
+            ASSERT_TRUE(SendMessageA(window.lvwApps.Hwnd(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)));
+            EXPECT_GE(row.bottom - row.top, tw::SmallIconSize());
+        }
         // Painted: the list or the frame is not one flat colour.
         int differing = 0;
         const COLORREF face = GetSysColor(COLOR_BTNFACE);

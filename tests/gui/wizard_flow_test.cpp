@@ -15,6 +15,8 @@
 
 #include "../unit/OperationsTestKit.h"
 #include "Fakes.h"
+#include "Resources.h"
+#include "ScreenShot.h"
 #include "ShellLinkHelper.h"
 #include "Shortcut.h"
 #include "Units.h"
@@ -253,6 +255,78 @@ TEST_F(WizardTest, WindowHasItsControlsInPlace) {
     EXPECT_NEAR((GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 2, window.top, 1);
 }
 
+// ---- On the screen, at any DPI -----------------------------------------------------------
+// The suite also runs these at 144 and 192 dpi; TW_SCREENSHOTS keeps the pictures.
+
+// Whether a control's text, laid out as the control lays it out (a static control wraps at
+// words, a button keeps one line inside its edges), fits inside the control.
+bool TextFits(HWND control, bool wraps) {
+    char text[2048] = {};
+    GetWindowTextA(control, text, sizeof(text));
+    RECT client;
+    GetClientRect(control, &client);
+    const int edge = wraps ? 0 : 2 * GetSystemMetrics(SM_CXEDGE);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT need = {0, 0, client.right - 2 * edge, 0};
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | (wraps ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return need.right <= client.right - 2 * edge && need.bottom <= client.bottom - 2 * edge;
+}
+
+class WizardScreen : public WizardTest {
+protected:
+    // Checks that nothing on the page is cut off and keeps a picture of the window.
+    void Look(const char* name) {
+        PumpFor(200);
+        SCOPED_TRACE(name);
+        for (const Label* label : {&form->lblContent, &form->lblCaption}) {
+            if (IsWindowVisible(label->Hwnd())) {
+                EXPECT_TRUE(TextFits(label->Hwnd(), true)) << label->Caption();
+            }
+        }
+        for (const Button* button : {&form->cmdBack, &form->cmdNext, &form->cmdCancel})
+            EXPECT_TRUE(TextFits(button->Hwnd(), false)) << button->Text();
+        if (form->ListView1.Visible() && form->ListView1.RowCount() > 0) {
+            RECT row = {LVIR_BOUNDS, 0, 0, 0};
+            SendMessageA(form->ListView1.Hwnd(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+            EXPECT_GE(row.bottom - row.top, SmallIconSize()) << "rows as high as their icons";
+            EXPECT_EQ(SmallIconSize(), form->imlIcons.ImageSize());
+        }
+        RECT window;
+        GetWindowRect(form->Hwnd(), &window);
+        EXPECT_GE(window.left, 0);
+        EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN)) << "the window fits on the screen";
+        tw::test::ScreenShot(window).SaveAs(name);
+    }
+};
+
+TEST_F(WizardScreen, EveryPageFitsItsWindow) {
+    Link("Mail.lnk");
+    Link("News.lnk");
+    RunValue(HKEY_CURRENT_USER, "Pager", "C:\\Apps\\pager.exe");
+    RunValue(HKEY_LOCAL_MACHINE, "Sync", "\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp");
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, keys.Path(), "Old Updater", "C:\\Old\\update.exe",
+                                         REG_SZ, KEY_WOW64_32KEY));
+    Look("marshal-page0.bmp");
+    Next();
+    Check("Mail");
+    Look("marshal-page1.bmp");
+    Next();
+    ASSERT_EQ(3, form->ListView1.RowCount());
+    Check("Old Updater");
+    Look("marshal-page2.bmp");
+    // The key each row comes from, in the last column: scrolled as far right as it goes.
+    HWND list = form->ListView1.Hwnd();
+    int width = 0;
+    for (int column = 0; column < 4; ++column) width += ListView_GetColumnWidth(list, column);
+    ListView_Scroll(list, width, 0);
+    Look("marshal-page2-keys.bmp");
+    Next();
+    Look("marshal-page3.bmp");
+}
+
 TEST_F(WizardTest, PaintFramesThePictureWithASunkenEdgeAndDrawsTheSeparator) {
     RedrawWindow(form->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(50);
@@ -315,7 +389,7 @@ void ExpectPage(const frmRegRun& form, const PageView& v) {
     EXPECT_EQ(v.listShown, IsWindowVisible(form.ListView1.Hwnd()) != FALSE);
     if (v.listShown) {
         EXPECT_EQ(v.columns, Header_GetItemCount(ListView_GetHeader(form.ListView1.Hwnd())));
-        const int widths[] = {4185, 5999, 2880};
+        const int widths[] = {4185, 5999, 2880, 2880};
         for (int column = 0; column < v.columns; ++column)
             EXPECT_EQ(TwipsToPixelsX(widths[column]), ListView_GetColumnWidth(form.ListView1.Hwnd(), column));
         bool editable = (GetWindowLongPtrA(form.ListView1.Hwnd(), GWL_STYLE) & LVS_EDITLABELS) != 0;
@@ -335,7 +409,8 @@ TEST_F(WizardTest, EveryPageForwardsAndBackWithItsTextsAndButtons) {
     const std::string nothing = Summary(kNoStartUp, kNoRegistry, kBackTail);
     const PageView page0{0, kPage0, true, "", false, false, 0, false, "&Begin", true, false};
     const PageView page1{1, kPage1, true, kWarning, true, true, 2, false, "&Next >", true, true};
-    const PageView page2{2, kPage2, true, kWarning, true, true, 3, true, "&Next >", true, true};
+    // On 64-bit Windows (as here) a fourth column names each row's key.
+    const PageView page2{2, kPage2, true, kWarning, true, true, 4, true, "&Next >", true, true};
     const PageView page3{3, nothing, true, "", false, false, 0, false, "&Finish", false, true};
     ExpectPage(*form, page0);
     Next();
@@ -357,6 +432,15 @@ TEST_F(WizardTest, EveryPageForwardsAndBackWithItsTextsAndButtons) {
     EXPECT_TRUE(prompter.shown.empty());
 }
 
+
+TEST_F(WizardTest, On32BitWindowsTheRegistryPageKeepsItsThreeColumns) {
+    tw::test::WindowsAs windows32(false);
+    RunValue(HKEY_LOCAL_MACHINE, "Sync", "C:\\Apps\\sync.exe");
+    ForwardTo(2);
+    EXPECT_EQ(3, Header_GetItemCount(ListView_GetHeader(form->ListView1.Hwnd())));
+    ASSERT_EQ(1, form->ListView1.RowCount());
+    EXPECT_EQ("", form->ListView1.SubItem(1, 3));
+}
 TEST_F(WizardTest, ListRowsOfPagesOneAndTwoWithTheListIconFirst) {
     Link("Mail.lnk", "-check");
     RunValue(HKEY_CURRENT_USER, "Pager", "C:\\Apps\\pager.exe -q");

@@ -124,7 +124,7 @@ void TrayUiFixture::SetOption(const char* key, bool value) {
 
 size_t TrayUiFixture::List(const std::string& name, bool running) {
     tray::AppInfo app;
-    app.Icon = IconToPicture(LoadResIcon(IDI_DEFAULT_APP, 16));
+    app.Icon = IconToPicture(LoadResIcon(IDI_DEFAULT_APP, SmallIconSize()));  // as the list gives it
     app.FileName = name + ".lnk";
     app.Path = "C:\\apps\\" + name + ".exe";
     app.Arguments = " -q";

@@ -51,6 +51,16 @@ std::vector<COLORREF> IconPixels(HICON icon) {
     return pixels;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP colour = {};
+    GetObjectA(info.hbmColor, sizeof(colour), &colour);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return colour.bmWidth;
+}
+
 std::vector<COLORREF> ResourceIconPixels(int id) {
     HICON icon = tw::LoadResIcon(static_cast<UINT>(id), 32);
     EXPECT_NE(nullptr, icon);
@@ -340,6 +350,10 @@ TEST_F(AppWindowTest, TheIconFollowsTheMode) {
         auto icon = reinterpret_cast<HICON>(SendMessageA(window.Hwnd(), WM_GETICON, ICON_BIG, 0));
         ASSERT_NE(nullptr, icon);
         EXPECT_EQ(ResourceIconPixels(row.icon), IconPixels(icon));
+        // The title bar's copy at the small size, the task switcher's at the large one.
+        auto small = reinterpret_cast<HICON>(SendMessageA(window.Hwnd(), WM_GETICON, ICON_SMALL, 0));
+        EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), IconWidth(small));
+        EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth(icon));
         EXPECT_EQ(row.mode, window.Caption());
         window.Unload();
     }

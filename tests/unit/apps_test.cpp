@@ -134,7 +134,7 @@ IconImage Render(HICON icon) {
 }
 
 IconImage DefaultIconImage() {
-    HICON icon = tw::LoadResIcon(IDI_DEFAULT_APP, 0);
+    HICON icon = tw::LoadResIcon(IDI_DEFAULT_APP, GetSystemMetrics(SM_CXSMICON));
     IconImage image = Render(icon);
     if (icon) DestroyIcon(icon);
     return image;
@@ -331,7 +331,7 @@ TEST_F(AppList, IconsComeFromTheShortcutOrAreTheDefault) {
 
     IconImage defaultImage = DefaultIconImage();
     ASSERT_GT(defaultImage.width, 0) << "icon 201 is in this test's resources";
-    EXPECT_EQ(GetSystemMetrics(SM_CXICON), defaultImage.width) << "loaded at the default size";
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), defaultImage.width) << "loaded at the small icon size";
 
     struct Case {
         const char* name;

@@ -64,3 +64,10 @@ TEST(LoadResBitmap, LoadsTheBitmapAndNullWhenMissing) {
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_EQ(nullptr, tw::LoadResBitmap(802));
 }
+
+TEST(SharpIconSize, TheLargestImageThatFitsTheBox) {
+    const struct {
+        int box, size;
+    } cases[] = {{12, 12}, {16, 16}, {19, 16}, {20, 20}, {24, 24}, {28, 24}, {40, 32}, {48, 48}, {64, 48}};
+    for (const auto& c : cases) EXPECT_EQ(c.size, tw::SharpIconSize(c.box)) << c.box;
+}

@@ -50,8 +50,8 @@ std::string ShellProgramsFolder() {
     return found ? TrimNull(std::string(path, MAX_PATH)) : std::string();
 }
 
-// The small icon of `iconPath`/`iconIndex`, or the default icon 201 (loaded at the system's
-// default icon size) when none can be extracted.
+// The small icon of `iconPath`/`iconIndex`, or the default icon 201 (loaded at the small
+// icon size, like the extracted one) when none can be extracted.
 Picture AppIcon(const std::string& iconPath, int iconIndex) {
     HICON large = nullptr;
     HICON small = nullptr;
@@ -59,7 +59,7 @@ Picture AppIcon(const std::string& iconPath, int iconIndex) {
     UniqueIcon largeOwner(large);  // only the small one is used
     if (extracted != 0 && extracted != UINT_MAX && small) return IconToPicture(small);
     if (small) DestroyIcon(small);
-    return IconToPicture(LoadResIcon(IDI_DEFAULT_APP, 0));
+    return IconToPicture(LoadResIcon(IDI_DEFAULT_APP, SmallIconSize()));
 }
 
 }  // namespace

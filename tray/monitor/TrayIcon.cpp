@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Resources.h"
 #include "modGeneral.h"
 
 namespace tw::tray {
@@ -32,6 +33,8 @@ ITrayIconApi* SetTrayIconApi(ITrayIconApi* api) {
     g_trayIcon = api ? api : &g_shellTrayIcon;
     return previous;
 }
+
+int TrayIconSize() { return SmallIconSize(); }
 
 void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip) {
     static_assert(sizeof(data.szTip) >= kTrayTipChars, "the tip field holds 64 characters");

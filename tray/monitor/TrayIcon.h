@@ -29,6 +29,10 @@ constexpr UINT kTrayCallbackMessage = WM_MOUSEMOVE;
 // The tip field's width in the record's original layout.
 constexpr int kTrayTipChars = 64;
 
+// The size, in pixels, the tray icons are loaded at: the small icon size the system asks
+// for at the screen's DPI (16 at 100 %, 20 at 125 %, 24 at 150 %).
+int TrayIconSize();
+
 // Fills TrayIconData for `window` with `icon` and the tip `tip`; the other fields as above.
 void FillTrayIconData(HWND window, HICON icon, const std::string& tip);
 // Puts `tip` into the record's tip field: the text, a NUL, then blanks to 64 characters

@@ -25,7 +25,6 @@ constexpr int kClientHeight = 480;
 constexpr int kLabelRightMargin = 215;
 
 constexpr unsigned kTickMs = 2000;
-constexpr int kStateIconSize = 16;
 
 // Broadcast by the shell to every top-level window when it (re)creates the taskbar.
 UINT TaskbarCreatedMessage() {
@@ -69,8 +68,8 @@ void frmDialOsprey::CreateControls() {
 
 void frmDialOsprey::Form_Load() {
     LoadOptions();
-    // The start-up icon at the system's default icon size, until the first tick.
-    m_trayIcon = IconToPicture(LoadResIcon(IDI_TRAY_STARTING, 0));
+    // The start-up icon, until the first tick.
+    m_trayIcon = IconToPicture(LoadResIcon(IDI_TRAY_STARTING, TrayIconSize()));
     m_stateIconId = 0;
     FillTrayIconData(Hwnd(), m_trayIcon.Icon(), "Loading...");
     AddTrayIcon();
@@ -127,7 +126,7 @@ LRESULT frmDialOsprey::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void frmDialOsprey::ShowStateIcon(int iconId) {
     m_stateIconId = iconId;
     // A failed load gives an empty picture: the tray shows no picture until a later tick.
-    m_trayIcon = IconToPicture(LoadResIcon(static_cast<UINT>(iconId), kStateIconSize));
+    m_trayIcon = IconToPicture(LoadResIcon(static_cast<UINT>(iconId), TrayIconSize()));
     imgTrayIcon.SetPicture(m_trayIcon);
 }
 

@@ -80,7 +80,7 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The tick's icon: loaded at 16 x 16 into imgTrayIcon, and kept as the tray icon.
+    // The tick's icon: loaded at TrayIconSize into imgTrayIcon, and kept as the tray icon.
     void ShowStateIcon(int iconId);
     // The batches' start and end: the application window closed, the timer noted and
     // switched off, the status window shown, a beep; then the timer back on (or, when it

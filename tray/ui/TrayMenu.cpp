@@ -5,17 +5,23 @@
 #include <string>
 
 #include "Resources.h"
+#include "Units.h"
 #include "resource.h"
 #include "startup/RegSet.h"
 
 namespace tw::tray {
 namespace {
 
+// The metrics at 96 dpi; at other resolutions every length grows with the DPI.
 struct MenuMetrics {
     int sideBarImageHeight, sideBarWidth, itemHeight, itemWidth, iconSize;
 };
 constexpr MenuMetrics kSmallMetrics = {0, 0, 20, 145, 16};
 constexpr MenuMetrics kLargeMetrics = {160, 21, 32, 190, 32};
+// Gaps at 96 dpi: before the icon, and after it before the text (1 + 8).
+constexpr int kIconGap = 3;
+constexpr int kTextGapBefore = 1;
+constexpr int kTextGapAfter = 8;
 
 // DrawStateA flags: DST_ICON 3 or DST_PREFIXTEXT 2, with DSS_DISABLED (32) when grayed.
 constexpr UINT kIconNormal = DST_ICON;
@@ -67,11 +73,13 @@ void TrayMenu::DimMenu(bool blnRemove) {
     // say that one exists.
     if (blnRemove || hMenu || hSideBarDC) Release();
     const MenuMetrics& metrics = SmallIcons ? kSmallMetrics : kLargeMetrics;
-    SideBarImageHeight = metrics.sideBarImageHeight;
-    SideBarWidth = metrics.sideBarWidth;
-    ItemHeight = metrics.itemHeight;
-    ItemWidth = metrics.itemWidth;
-    IconSize = metrics.iconSize;
+    m_designItemHeight = metrics.itemHeight;
+    SideBarImageHeight = ScalePixelsToDpi(metrics.sideBarImageHeight);
+    SideBarWidth = ScalePixelsToDpi(metrics.sideBarWidth);
+    ItemHeight = ScalePixelsToDpi(metrics.itemHeight);
+    ItemWidth = ScalePixelsToDpi(metrics.itemWidth);
+    IconSize = ScalePixelsToDpi(metrics.iconSize);
+    SeparatorHeight = ScalePixelsToDpi(kSeparatorHeight);
     BuildMenu();
 }
 
@@ -93,9 +101,9 @@ void TrayMenu::BuildMenu() {
 }
 
 void TrayMenu::BuildMenuSideBar() {
-    // The ordinary items at ItemHeight and three separators of 7 pixels: 181 rows in the
-    // large layout, 121 in the small one.
-    const int height = (GetMenuItemCount(hMenu) - 3) * ItemHeight + 3 * kSeparatorHeight;
+    // The ordinary items at ItemHeight and three separators: at 96 dpi 181 rows in the large
+    // layout, 121 in the small one.
+    const int height = (GetMenuItemCount(hMenu) - 3) * ItemHeight + 3 * SeparatorHeight;
     HBITMAP picture = LoadResBitmap(IDB_SIDEBAR);
     WindowDC display(m_owner);
     hSideBarDC = CreateCompatibleDC(display.Get());
@@ -104,18 +112,24 @@ void TrayMenu::BuildMenuSideBar() {
     HBITMAP sideBar = CreateCompatibleBitmap(display.Get(), SideBarWidth, height);
     hOldSideBarBitmap = static_cast<HBITMAP>(SelectObject(hSideBarDC, sideBar));
 
+    // The picture is drawn at its own size at 96 dpi and grows with the DPI elsewhere: the
+    // source rectangles are the 96-dpi metrics.
+    const int designWidth = kLargeMetrics.sideBarWidth;
+    SetStretchBltMode(hSideBarDC, SideBarWidth == designWidth ? COLORONCOLOR : HALFTONE);
+    SetBrushOrgEx(hSideBarDC, 0, 0, nullptr);
     // The picture's top rows, so that it ends at the bottom of the menu.
     const int top = height - SideBarImageHeight;
-    BitBlt(hSideBarDC, 0, top, SideBarWidth, SideBarImageHeight, pictureDC, 0, 0, SRCCOPY);
+    StretchBlt(hSideBarDC, 0, top, SideBarWidth, SideBarImageHeight, pictureDC, 0, 0, designWidth,
+               kLargeMetrics.sideBarImageHeight, SRCCOPY);
     // Then the picture's top ItemHeight rows, once per item height, over the rows above it.
-    // In the large layout this is one copy at row 0 (top 21, N 0) that overlaps the picture;
-    // in the small one (N -1) nothing is copied.
+    // In the large layout this is one copy at row 0 (top 21, N 0 at 96 dpi) that overlaps the
+    // picture; in the small one (N -1) nothing is copied.
     if (top > 0 && ItemHeight > 0) {
         int copies = (height / top) / ItemHeight;
-        if (ItemHeight < 32) --copies;
+        if (m_designItemHeight < 32) --copies;
         for (int i = 0; i <= copies; ++i)
             StretchBlt(hSideBarDC, 0, i * ItemHeight, SideBarWidth, ItemHeight, pictureDC, 0, 0,
-                       SideBarWidth, ItemHeight, SRCCOPY);
+                       designWidth, m_designItemHeight, SRCCOPY);
     }
 
     if (pictureOld) SelectObject(pictureDC, pictureOld);
@@ -125,7 +139,7 @@ void TrayMenu::BuildMenuSideBar() {
 
 void TrayMenu::MeasureMenuItem(MEASUREITEMSTRUCT& record) const {
     record.itemWidth = static_cast<UINT>(ItemWidth);
-    record.itemHeight = static_cast<UINT>(record.itemID == kSeparatorCommand ? kSeparatorHeight : ItemHeight);
+    record.itemHeight = static_cast<UINT>(record.itemID == kSeparatorCommand ? SeparatorHeight : ItemHeight);
 }
 
 void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
@@ -142,15 +156,20 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
         HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
         FillRect(dc, &item, face);
         DeleteObject(face);
-        // A sunken outer edge round a rectangle 2 pixels high: an etched line.
-        RECT line = {item.left + SideBarWidth + 2, item.top + 3, item.right - 1, item.bottom - 2};
+        // A sunken outer edge round a rectangle 2 pixels high in the item's middle: an etched
+        // line (rows 3 and 4 of the 7-pixel item at 96 dpi).
+        const int lineTop = item.top + itemHeight / 2;
+        RECT line = {item.left + SideBarWidth + 2, lineTop, item.right - 1, lineTop + 2};
         DrawEdge(dc, &line, BDR_SUNKENOUTER, BF_RECT);
         copySideBar();
         return;
     }
 
     const std::string text = LoadResString(record.itemID);
-    HICON icon = LoadResIcon(LOWORD(record.itemID), IconSize);
+    // An icon image that fits the IconSize box, centred in it: stretched from a smaller
+    // image it would blur.
+    const int iconSize = SharpIconSize(IconSize);
+    HICON icon = LoadResIcon(LOWORD(record.itemID), iconSize);
 
     // Grayed wins over selected: a grayed item keeps the menu colours while highlighted.
     COLORREF back, fore;
@@ -186,11 +205,13 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
     copySideBar();
     const int middle = (item.top + item.bottom) / 2;
     if (icon)
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, item.left + SideBarWidth + 3,
-                   middle - IconSize / 2, IconSize, IconSize, iconFlags);
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0,
+                   item.left + SideBarWidth + ScalePixelsToDpi(kIconGap) + (IconSize - iconSize) / 2,
+                   middle - iconSize / 2, iconSize, iconSize, iconFlags);
     if (!text.empty())
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()),
-                   static_cast<WPARAM>(text.size()), item.left + SideBarWidth + 1 + IconSize + 8,
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), static_cast<WPARAM>(text.size()),
+                   item.left + SideBarWidth + ScalePixelsToDpi(kTextGapBefore) + IconSize +
+                       ScalePixelsToDpi(kTextGapAfter),
                    middle - extent.cy / 2, extent.cx, extent.cy, textFlags);
 
     if (oldFont) SelectObject(dc, oldFont);

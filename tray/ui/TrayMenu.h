@@ -18,7 +18,7 @@ constexpr int kDisableCommand = 104;
 constexpr int kExitCommand = 105;
 constexpr int kSeparatorCommand = 200;  // every separator: recognised by this id alone
 constexpr int kEnableCommand = 204;
-constexpr int kSeparatorHeight = 7;
+constexpr int kSeparatorHeight = 7;  // at 96 dpi
 
 class TrayMenu {
 public:
@@ -34,8 +34,8 @@ public:
     HWND Owner() const { return m_owner; }
     void SetMonitoring(std::function<bool()> monitoring) { m_monitoring = std::move(monitoring); }
 
-    // Sets the metrics from the SmallIcons option and builds the menu; `blnRemove` (a menu
-    // exists) releases the current menu and side bar first.
+    // Sets the metrics from the SmallIcons option and the screen's DPI and builds the menu;
+    // `blnRemove` (a menu exists) releases the current menu and side bar first.
     void DimMenu(bool blnRemove);
     // A new popup menu of the eight owner-drawn items, then its side bar.
     void BuildMenu();
@@ -61,15 +61,18 @@ public:
     HBITMAP hOldSideBarBitmap = nullptr;
     int SelectedCommand = 0;
 
-    // The five metrics, in pixels (DimMenu sets them).
+    // The five metrics and the separators' height, in pixels at the screen's DPI (DimMenu
+    // sets them).
     int SideBarImageHeight = 0;
     int SideBarWidth = 0;
     int ItemHeight = 0;
     int ItemWidth = 0;
     int IconSize = 0;
+    int SeparatorHeight = kSeparatorHeight;
 
 private:
     HWND m_owner = nullptr;
+    int m_designItemHeight = 0;  // ItemHeight at 96 dpi
     std::function<bool()> m_monitoring;
 };
 

@@ -25,7 +25,6 @@ namespace {
 constexpr int kClientWidth = 5535;
 constexpr int kClientHeight = 3375;
 constexpr int kButtonGap = 30;
-constexpr int kWindowIconSize = 32;
 // Both list columns equally wide, together just inside the list's client area.
 constexpr int kColumnWidth = 2580;
 // Room kept below the options frame's last label, above the frame's border.
@@ -132,7 +131,7 @@ void frmOsprey::Form_Load() {
     if (!SetTopmost(Hwnd(), true)) MsgBox("Non-Critical ERROR: Couldn't make window topmost.", MB_OK);
     const std::string mode = AppWindowMode;
     SetCaption(mode);
-    SetIcon(IconToPicture(LoadResIcon(static_cast<UINT>(ModeIconId(mode)), kWindowIconSize)));
+    SetIconResource(static_cast<UINT>(ModeIconId(mode)));
 
     if (IsOptionsMode(mode)) {
         lvwApps.SetVisible(false);

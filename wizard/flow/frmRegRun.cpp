@@ -98,9 +98,9 @@ void frmRegRun::CreateControls() {
 
 void frmRegRun::Form_Load() {
     CentreOnScreen();
-    SetIcon(IconToPicture(LoadResIcon(IDI_MARSHAL, 0)));
+    SetIconResource(IDI_MARSHAL);
     imgWizard.SetPicture(Picture::FromBitmap(LoadResBitmap(IDB_WIZARD)));
-    imgWarning.SetPicture(IconToPicture(LoadResIcon(IDI_WARNING_SIGN, 16)));
+    imgWarning.SetPicture(IconToPicture(LoadResIcon(IDI_WARNING_SIGN, SmallIconSize())));
     SetupPage_Proc();
 }
 
@@ -259,7 +259,7 @@ void frmRegRun::SetupListPage() {
     ListView1.SetSmallIcons(nullptr);
     imlIcons.Clear();
     ListView1.ClearRows();
-    imlIcons.Add(IconToPicture(LoadResIcon(IDI_LIST, 16)));
+    imlIcons.Add(IconToPicture(LoadResIcon(IDI_LIST, imlIcons.ImageSize())));
     ListView1.SetSmallIcons(&imlIcons);
 }
 

@@ -154,7 +154,7 @@ int AddFileIcon(ImageList& images, const std::string& iconFile, int iconIndex) {
     } else if (small) {
         DestroyIcon(small);
     }
-    return images.Add(IconToPicture(LoadResIcon(IDI_FALLBACK, 16)));
+    return images.Add(IconToPicture(LoadResIcon(IDI_FALLBACK, images.ImageSize())));
 }
 
 }  // namespace tw::modShellLnk
