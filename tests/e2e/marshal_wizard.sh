@@ -3,18 +3,20 @@
 #   0. A private prefix: the StartUp folder holds Mail.lnk, News.lnk, Pager.lnk and OSPREY.LNK
 #      (shortcuts to copies of idle_app); the current user's Run key holds Pager (another
 #      program than Pager.lnk's) and Clock, the machine's Sync (a quoted program path with
-#      blanks). Marshal.exe runs from C:\Osprey.
+#      blanks) and, in its 32-bit view, Legacy. Marshal.exe runs from C:\Osprey.
 #   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
 #      check boxes clicked, News selected and checked with Space; Enter; Pager's check box
-#      clicked, Sync renamed in place to "Sync/Tool" and checked with Space; Esc; the
-#      invalid-name message answered; "Sync Tool" typed into the rename dialog; Enter; Finish
-#      clicked; the message that the moved Pager.lnk kept its name and the Run value's
-#      shortcut is "Pager (2).lnk" and both success messages answered; Alt+X.
+#      clicked, Sync renamed in place to "Sync/Tool" and checked with Space, Legacy's check
+#      box clicked; Esc; the invalid-name message answered; "Sync Tool" typed into the rename
+#      dialog; Enter; Finish clicked; the message that the moved Pager.lnk kept its name and
+#      the Run value's shortcut is "Pager (2).lnk" and the three success messages answered;
+#      Alt+X.
 #   2. Mail.lnk, News.lnk and Pager.lnk are in the Online StartUp folder byte for byte and
-#      gone from StartUp (OSPREY.LNK stays); "Pager (2).lnk" and "Sync Tool.lnk" hold the
-#      right fields (read with winedump); REMOVED.REG holds exactly the expected lines; Pager
-#      and Sync are gone from the registry, Clock is not; `regedit /s REMOVED.REG` brings
-#      them back.
+#      gone from StartUp (OSPREY.LNK stays); "Pager (2).lnk", "Sync Tool.lnk" and Legacy.lnk
+#      hold the right fields (read with winedump); REMOVED.REG holds exactly the expected
+#      lines, Legacy under the WOW6432Node key; Pager, Sync and Legacy are gone from the
+#      registry, Clock is not; `regedit /s REMOVED.REG` brings each back into the view it
+#      came from.
 #   3. Lookout.exe, started in a network namespace whose default route is up, launches the
 #      five shortcuts the wizard put in the Online StartUp folder.
 # TW_SCREENSHOTS=DIR keeps a screenshot of every page and of the rename dialog there
@@ -68,26 +70,39 @@ for f in Mail.lnk News.lnk Pager.lnk OSPREY.LNK; do
 done
 
 run='Software\Microsoft\Windows\CurrentVersion\Run'
-reg_add() {  # HIVE NAME DATA
-    in_ns "$WINE" reg add "$1\\$run" /v "$2" /t REG_SZ /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $2"
+# The machine's Run key has a native (64-bit) and a 32-bit view; VIEW picks one (64 or 32).
+reg_add() {  # HIVE NAME DATA [VIEW]
+    in_ns "$WINE" reg add "$1\\$run" /v "$2" /t REG_SZ /d "$3" /reg:"${4:-64}" /f </dev/null >/dev/null 2>&1 ||
+        fail "reg add $2"
 }
 # A Run value as `reg query` prints it ("TYPE DATA"), or nothing when absent.
-reg_get() {  # HIVE NAME
-    in_ns "$WINE" reg query "$1\\$run" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+reg_get() {  # HIVE NAME [VIEW]
+    in_ns "$WINE" reg query "$1\\$run" /v "$2" /reg:"${3:-64}" </dev/null 2>/dev/null | tr -d '\r' |
         awk -v name="$2" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
+}
+# The value names of a Run key in the registry's order.
+reg_names() {  # HIVE [VIEW]
+    in_ns "$WINE" reg query "$1\\$run" /reg:"${2:-64}" </dev/null 2>/dev/null | tr -d '\r' | awk '/^    /{print $1}'
 }
 reg_add HKCU Pager 'C:\Apps\idle_app.exe PagerApp'
 reg_add HKCU Clock 'C:\Apps\clock.exe /tick'
 reg_add HKLM Sync '"C:\Program Files\Sync Tool\sync.exe" SyncApp'
+reg_add HKLM Legacy 'C:\Apps\idle_app.exe LegacyApp' 32
 pager_before=$(reg_get HKCU Pager)
 sync_before=$(reg_get HKLM Sync)
 clock_before=$(reg_get HKCU Clock)
+legacy_before=$(reg_get HKLM Legacy 32)
 [ "$pager_before" = 'REG_SZ C:\Apps\idle_app.exe PagerApp' ] || fail "Pager reads [$pager_before]"
-# Page 2 lists the current user's values in the registry's order, then the machine's.
-user_rows=$(in_ns "$WINE" reg query "HKCU\\$run" </dev/null 2>/dev/null | tr -d '\r' | awk '/^    /{print $1}')
+[ "$legacy_before" = 'REG_SZ C:\Apps\idle_app.exe LegacyApp' ] || fail "Legacy reads [$legacy_before]"
+[ -z "$(reg_get HKLM Legacy 64)" ] || fail "Legacy is in the native view too"
+# Page 2 lists the current user's values in the registry's order, then the machine's native
+# view, then its 32-bit view.
+user_rows=$(reg_names HKCU)
 row_of() { echo "$user_rows" | grep -nx "$1" | cut -d: -f1; }
 pager_row=$(row_of Pager)
 sync_row=$(( $(echo "$user_rows" | grep -c .) + 1 ))
+legacy_row=$(( $(echo "$user_rows" | grep -c .) + $(reg_names HKLM | grep -c .) +
+               $(reg_names HKLM 32 | grep -nx Legacy | cut -d: -f1) ))
 [ -n "$pager_row" ] || fail "Pager is not listed by reg query"
 
 # ---- 1. The wizard --------------------------------------------------------------------------
@@ -116,6 +131,7 @@ tw_wizard_select "$sync_row"; sleep 1.2         # a second click on the selected
 tw_wizard_select "$sync_row"; sleep 1
 xdotool type --delay 40 'Sync/Tool'; tw_wizard_key Return
 tw_wizard_key space                             # and checks it
+tw_wizard_check "$legacy_row"                   # Legacy's check box, of the 32-bit view
 shot marshal-page2
 tw_wizard_key Escape                            # Esc presses Next
 tw_wizard_answer 10 || fail "no invalid-name message"
@@ -134,8 +150,9 @@ shot marshal-page4
 tw_wizard_answer 10 || fail "the message about Pager's taken name not answered"
 tw_wizard_answer 20 || fail "no first shortcut message"
 tw_wizard_answer 20 || fail "no second shortcut message"
+tw_wizard_answer 20 || fail "no third shortcut message"
 sleep 0.5
-[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "a third message on page 4"
+[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
 shot marshal-page4-done
 tw_wizard_key alt+x                             # Exit
 tw_wait_exit "$marshal" 10 || fail "Marshal did not end after Exit"
@@ -148,7 +165,7 @@ failures=0
 check() {  # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then echo "   ok: $1"; else echo "   FAIL: $1: expected [$2], got [$3]" >&2; failures=$((failures + 1)); fi
 }
-check "Online StartUp folder" $'Mail.lnk\nNews.lnk\nPager (2).lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online" | LC_ALL=C sort)"
+check "Online StartUp folder" $'Legacy.lnk\nMail.lnk\nNews.lnk\nPager (2).lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online" | LC_ALL=C sort)"
 check "StartUp folder" 'OSPREY.LNK' "$(ls "$startup")"
 for f in Mail.lnk News.lnk Pager.lnk; do
     cmp -s "$work/$f.orig" "$online/$f" && echo "   ok: $f moved byte for byte" ||
@@ -173,12 +190,15 @@ expect_link() {  # FILE PATH WORKDIR ARGUMENTS
 }
 expect_link 'Pager (2).lnk' 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
 expect_link 'Sync Tool.lnk' 'C:\Program Files\Sync Tool\sync.exe' 'C:\Program Files\Sync Tool\' SyncApp
+expect_link Legacy.lnk 'C:\Apps\idle_app.exe' 'C:\Apps\' LegacyApp
 
 printf '%s\r\n' 'REGEDIT4' \
     '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
     '"Pager"="C:\\Apps\\idle_app.exe PagerApp"' \
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' \
-    '"Sync"="\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp"' >"$work/expected.reg"
+    '"Sync"="\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp"' \
+    '[HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run]' \
+    '"Legacy"="C:\\Apps\\idle_app.exe LegacyApp"' >"$work/expected.reg"
 if cmp -s "$work/expected.reg" "$c/Osprey/removed.reg"; then
     echo "   ok: REMOVED.REG holds exactly the expected lines"
 else
@@ -188,18 +208,22 @@ else
 fi
 check "Pager deleted" '' "$(reg_get HKCU Pager)"
 check "Sync deleted" '' "$(reg_get HKLM Sync)"
+check "Legacy deleted from the 32-bit view" '' "$(reg_get HKLM Legacy 32)"
 check "Clock kept" "$clock_before" "$(reg_get HKCU Clock)"
 in_ns "$WINE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
 check "Pager restored by regedit" "$pager_before" "$(reg_get HKCU Pager)"
 check "Sync restored by regedit" "$sync_before" "$(reg_get HKLM Sync)"
+check "Legacy restored into the 32-bit view" "$legacy_before" "$(reg_get HKLM Legacy 32)"
+check "and not into the native view" '' "$(reg_get HKLM Legacy 64)"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
 # Out again, so that nothing but Lookout starts the programs below.
 in_ns "$WINE" reg delete "HKCU\\$run" /v Pager /f </dev/null >/dev/null 2>&1
 in_ns "$WINE" reg delete "HKLM\\$run" /v Sync /f </dev/null >/dev/null 2>&1
+in_ns "$WINE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
 
 # ---- 3. Lookout launches what the wizard put there --------------------------------------------
 echo "3. Lookout, online, launches the Online StartUp folder"
-for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp OspreyApp; do
+for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp OspreyApp; do
     [ -z "$(tw_windows "^$title\$")" ] || fail "$title runs before Lookout started"
 done
 tw_netns_online || fail "cannot add the route"
@@ -210,7 +234,7 @@ pids+=("$lookout")
 launched=
 for i in $(seq 1 300); do
     all=1
-    for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp; do
+    for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp; do
         [ -n "$(tw_windows "^$title\$")" ] || { all=0; break; }
     done
     if [ "$all" = 1 ]; then launched=$(echo "$(date +%s.%N) - $start" | bc); break; fi
@@ -218,8 +242,8 @@ for i in $(seq 1 300); do
     sleep 0.1
 done
 [ -n "$launched" ] || fail "the five programs did not all start within 30 s"
-echo "   MailApp, NewsApp, PagerLinkApp, PagerApp and SyncApp run, $launched s after Lookout started"
-check "idle_app processes (Mail, News, both Pagers)" 4 "$(tw_count 'C:\Apps\idle_app.exe')"
+echo "   MailApp, NewsApp, PagerLinkApp, PagerApp, SyncApp and LegacyApp run, $launched s after Lookout started"
+check "idle_app processes (Mail, News, both Pagers, Legacy)" 5 "$(tw_count 'C:\Apps\idle_app.exe')"
 check "sync.exe processes" 1 "$(tw_count 'C:\Program Files\Sync Tool\sync.exe')"
 [ -z "$(tw_windows '^OspreyApp$')" ] || fail "OSPREY.LNK's program was started"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"

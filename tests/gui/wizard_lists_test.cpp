@@ -235,6 +235,16 @@ TEST_F(ListsTest, BothViewsOfTheMachineKeyReadOnlyEachRowNamingItsKey) {
     }
 }
 
+TEST_F(ListsTest, AMachineWithoutA32BitRunKeyListsItsNativeOneWithoutComplaint) {
+    tw::test::RunKeySandbox keys("native only");
+    tw::test::DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node" + keys.Path().substr(8));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, keys.Path(), "Native", "C:\\n.exe"));
+    modRegStuff::ListRunValues(HKEY_LOCAL_MACHINE, List(), Images());
+    EXPECT_TRUE(m_prompter.shown.empty());
+    ASSERT_EQ(1, List().RowCount());
+    EXPECT_EQ("Native", List().RowText(1));
+}
+
 TEST_F(ListsTest, On32BitWindowsTheMachineKeyIsOneKeyAndRowsNameNoKey) {
     tw::test::RunKeySandbox keys("oneview");
     tw::test::WindowsAs windows32(false);

@@ -204,7 +204,11 @@ void ListRunValues(HKEY hive, ListView& list, ImageList& images) {
         HKEY opened = nullptr;
         // Reading is all the listing needs: Windows gives a standard user no more on the
         // machine's key, and the deletion asks for its own rights.
-        if (OpenRunKey(hive, view, KEY_READ, opened) != ERROR_SUCCESS) {
+        const LONG result = OpenRunKey(hive, view, KEY_READ, opened);
+        // A system without 32-bit programs may have no 32-bit Run key at all (a new 64-bit
+        // Wine prefix has none): that view then simply holds no values.
+        if (result == ERROR_FILE_NOT_FOUND && view == RegView::Wow32) continue;
+        if (result != ERROR_SUCCESS) {
             refused = true;
             continue;
         }

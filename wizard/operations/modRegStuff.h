@@ -92,7 +92,7 @@ std::string AddBackslash(const std::string& path);
 // first NUL (read whole, any length), small icon taken from the command line's icon file, or
 // icon resource 101; on 64-bit Windows sub-item 3 the key's caption (RunKeyCaption). The
 // keys are opened for reading only. A key that cannot be opened adds nothing; then "Cannot
-// open key" is shown, once for the hive.
+// open key" is shown, once for the hive. A 32-bit view without a Run key is no error.
 void ListRunValues(HKEY hive, ListView& list, ImageList& images);
 
 // The hive's name as the rows' tags and REMOVED.REG carry it; "" for other handles.
