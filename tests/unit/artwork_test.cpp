@@ -262,60 +262,45 @@ TEST_F(Artwork, TrayIconsShowTheirStateByTheLight) {
 
 // ---- Manifests ----------------------------------------------------------------------------
 
-// The activation context the system makes from a program's manifest resource at its start.
-class ProgramContext {
-public:
-    explicit ProgramContext(const char* program) {
-        const std::string path = ProgramPath(program);
-        ACTCTXA context = {};
-        context.cbSize = sizeof(context);
-        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        context.lpSource = path.c_str();
-        context.lpResourceName = MAKEINTRESOURCEA(1);  // CREATEPROCESS_MANIFEST_RESOURCE_ID
-        m_handle = CreateActCtxA(&context);
-    }
-    ProgramContext(const ProgramContext&) = delete;
-    ProgramContext& operator=(const ProgramContext&) = delete;
-    ~ProgramContext() {
-        if (m_handle != INVALID_HANDLE_VALUE) ReleaseActCtx(m_handle);
-    }
-    bool Made() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-    // A windowsSettings value ("" when the manifest has none); the call is Vista's.
-    std::wstring Setting(const wchar_t* name) const {
-        using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);
-        auto query = reinterpret_cast<QuerySettings>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
-        wchar_t value[64] = {};
-        SIZE_T written = 0;
-        if (!query || !query(0, m_handle, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", name, value,
-                             64, &written))
-            return std::wstring();
-        return value;
-    }
-    // The requested execution level (ACTCTX_RUN_LEVEL_*), -1 when it cannot be read.
-    int RunLevel() const {
-        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION info = {};
-        SIZE_T written = 0;
-        if (!QueryActCtxW(0, m_handle, nullptr, RunlevelInformationInActivationContext, &info, sizeof(info),
-                          &written))
-            return -1;
-        return static_cast<int>(info.RunLevel);
-    }
-    // The compatibility information: an element count, then the elements (whose size differs
-    // between systems, so only the count and the GUIDs' bytes are read).
-    std::vector<BYTE> Compatibility() const {
-        std::vector<BYTE> info(4096);
-        SIZE_T written = 0;
-        if (!QueryActCtxW(0, m_handle, nullptr, CompatibilityInformationInActivationContext, info.data(),
-                          info.size(), &written))
-            info.clear();
-        return info;
-    }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
+// What the system reads from a program's manifest resource when it makes the program's
+// activation context at its start.
+struct ManifestReading {
+    bool made = false;
+    std::wstring dpiAware;   // the windowsSettings value
+    int runLevel = -1;       // ACTCTX_RUN_LEVEL_*
+    std::vector<BYTE> compatibility;  // an element count, then elements whose size differs
+                                      // between systems: only the count and GUID bytes are read
 };
+
+ManifestReading ReadManifest(const char* program) {
+    ManifestReading reading;
+    const std::string path = ProgramPath(program);
+    ACTCTXA request = {};
+    request.cbSize = sizeof(request);
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);  // CREATEPROCESS_MANIFEST_RESOURCE_ID
+    HANDLE context = CreateActCtxA(&request);
+    if (context == INVALID_HANDLE_VALUE) return reading;
+    reading.made = true;
+    using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);  // Vista's
+    auto query = reinterpret_cast<QuerySettings>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (query && query(0, context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", value,
+                       64, &written))
+        reading.dpiAware = value;
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    if (QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level), &written))
+        reading.runLevel = static_cast<int>(level.RunLevel);
+    reading.compatibility.resize(4096);
+    if (!QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, reading.compatibility.data(),
+                      reading.compatibility.size(), &written))
+        reading.compatibility.clear();
+    ReleaseActCtx(context);
+    return reading;
+}
 
 bool HoldsGuid(const std::vector<BYTE>& bytes, const GUID& guid) {
     const BYTE* g = reinterpret_cast<const BYTE*>(&guid);
@@ -337,11 +322,11 @@ TEST(Manifest, BothProgramsAreDpiAwareAndSupportVistaTo11MarshalAsksForTheHighes
     } cases[] = {{"Lookout.exe", ACTCTX_RUN_LEVEL_AS_INVOKER}, {"Marshal.exe", ACTCTX_RUN_LEVEL_HIGHEST_AVAILABLE}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.program);
-        ProgramContext context(c.program);
-        ASSERT_TRUE(context.Made()) << GetLastError();
-        EXPECT_EQ(L"true", context.Setting(L"dpiAware"));
-        EXPECT_EQ(c.runLevel, context.RunLevel());
-        std::vector<BYTE> compatibility = context.Compatibility();
+        const ManifestReading manifest = ReadManifest(c.program);
+        ASSERT_TRUE(manifest.made) << GetLastError();
+        EXPECT_EQ(L"true", manifest.dpiAware);
+        EXPECT_EQ(c.runLevel, manifest.runLevel);
+        const std::vector<BYTE>& compatibility = manifest.compatibility;
         ASSERT_GE(compatibility.size(), sizeof(DWORD));
         EXPECT_EQ(5u, *reinterpret_cast<const DWORD*>(compatibility.data()));
         for (const GUID& system : systems) EXPECT_TRUE(HoldsGuid(compatibility, system)) << std::hex << system.Data1;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -350,25 +349,6 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
         EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE));
         EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Refused\"="));
     }
-}
-
-TEST_F(RegShortcutsTest, AValueIsReadSavedAndDeletedInTheViewItWasListedFrom) {
-    std::string program = Program("old\\old.exe");
-    SetEnvironmentVariableA("TW_OLD", (m_programs + "old").c_str());
-    // The same name in the native view, which must stay.
-    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", "C:\\native.exe", REG_SZ,
-                                         KEY_WOW64_64KEY));
-    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", "%TW_OLD%\\old.exe",
-                                         REG_EXPAND_SZ, KEY_WOW64_32KEY));
-    Run({RegItem{"Old", "HKEY_LOCAL_MACHINE", "%TW_OLD%\\old.exe", "Old", RegView::Wow32}});
-    // Expanded: the value's type was read from the 32-bit view.
-    EXPECT_EQ(program, ReadLink(m_online + "Old.lnk").path);
-    EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", KEY_WOW64_32KEY).present);
-    EXPECT_TRUE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->Path(), "Old", KEY_WOW64_64KEY).present);
-    std::vector<std::string> lines = tw::test::ReadLines(m_programs + "removed.reg");
-    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
-                                     "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node" + m_keys->Path().substr(8) + "]"));
-    EXPECT_EQ(std::vector<std::string>{kCreated}, Texts(m_prompter));
 }
 
 TEST_F(RegShortcutsTest, NothingSelectedDoesNothing) {
