@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "Fakes.h"
-#include "ShellLinkHelper.h"
 #include "MonitorFakes.h"
 #include "Resources.h"
 #include "ScreenShot.h"

@@ -55,6 +55,11 @@ bool ScreenShot::SaveAs(const std::string& name) const {
     std::string file = std::string(folder) + "\\" + name;
     const std::string::size_type dot = file.rfind('.');
     file.insert(dot == std::string::npos ? file.size() : dot, DpiSuffix());
+    return SaveTo(file);
+}
+
+bool ScreenShot::SaveTo(const std::string& file) const {
+    if (!m_ok) return false;
     BITMAPFILEHEADER header = {};
     header.bfType = 0x4D42;
     header.bfOffBits = sizeof(header) + sizeof(m_info);

@@ -23,6 +23,8 @@ public:
     // Saves it as `name` in the TW_SCREENSHOTS folder; true when saved, false when that
     // failed or no folder was given.
     bool SaveAs(const std::string& name) const;
+    // Saves it as the BMP file `file`; true when saved.
+    bool SaveTo(const std::string& file) const;
 
 private:
     int m_width, m_height, m_stride = 0;

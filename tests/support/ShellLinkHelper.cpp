@@ -1,12 +1,11 @@
 #include "ShellLinkHelper.h"
 
-#include <cstdio>
-#include <vector>
-
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+
+#include "ScreenShot.h"
 
 namespace tw::test {
 
@@ -63,39 +62,6 @@ std::string NewTestFolder(const std::string& name) {
     }
 }
 
-bool SaveScreen(const std::string& file) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
-    const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (lines != height) return false;
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info);
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) return false;
-    std::fwrite(&header, sizeof(header), 1, out);
-    std::fwrite(&info, sizeof(info), 1, out);
-    std::fwrite(pixels.data(), pixels.size(), 1, out);
-    return std::fclose(out) == 0;
-}
+bool SaveScreen(const std::string& file) { return ScreenShot().SaveTo(file); }
 
 }  // namespace tw::test
