@@ -10,6 +10,11 @@ FakeTrayIcon::~FakeTrayIcon() { tray::SetTrayIconApi(m_previous); }
 bool FakeTrayIcon::NotifyIcon(DWORD message, NOTIFYICONDATAA& data) {
     calls.push_back({message, data, tray::TrayTip(data)});
     if (onCall) onCall(calls.back());
+    if (result && (message == NIM_ADD || message == NIM_MODIFY)) {
+        showing = true;
+        shown = calls.back();
+    }
+    if (message == NIM_DELETE) showing = false;
     return result;
 }
 

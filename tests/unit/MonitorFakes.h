@@ -35,6 +35,10 @@ public:
     std::vector<Call> calls;
     bool result = true;
     std::function<void(const Call&)> onCall;
+    // What the tray shows now: the record of the last add or modify that succeeded (kept
+    // when `calls` is cleared); `showing` is false before the add and after the delete.
+    bool showing = false;
+    Call shown = {};
 
 private:
     tray::ITrayIconApi* m_previous;

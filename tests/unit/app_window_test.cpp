@@ -512,8 +512,8 @@ TEST_F(AppWindowTest, OkWithTheMonitorOffLeavesItOffAndRunsOneTick) {
     window.cmdOk.Click();
     EXPECT_EQ(1u, processes.created.size());
     EXPECT_FALSE(Tray().tmrCheckConnection.Enabled());
-    ASSERT_NE(nullptr, trayIcon.Last(NIM_MODIFY));
-    EXPECT_EQ("Disabled", trayIcon.Last(NIM_MODIFY)->tip) << "one tick after the batch";
+    EXPECT_EQ("Disabled", trayIcon.shown.tip);
+    EXPECT_EQ("", Tray().lblStatus.Caption()) << "one tick after the batch";
 }
 
 TEST_F(AppWindowTest, OkInOptionsModeSavesTheOptionsAndRebuildsTheMenu) {
@@ -542,15 +542,16 @@ TEST_F(AppWindowTest, OkInOptionsModeSavesTheOptionsAndRebuildsTheMenu) {
 }
 
 TEST_F(AppWindowTest, OkInOptionsModeWithTheMonitorOffKeepsItOffAndTicks) {
-    List("Mail", false);
+    mail = List("Mail", false);
     LoadIdle(false);
     Tray().tmrCheckConnection.SetEnabled(false);
     TrayUserInterface().Menu().ReplaceTopItem(104, 204);
     Forget();
     frmOsprey& window = Open("Options", false);
+    const ProcessId started = processes.Add(Apps[mail].Path).id;  // by hand, meanwhile
     window.cmdOk.Click();
     EXPECT_FALSE(Tray().tmrCheckConnection.Enabled());
-    EXPECT_EQ(1, trayIcon.Count(NIM_MODIFY));
+    EXPECT_EQ(started, Apps[mail].ProcessID) << "the tick after OK adopted it";
     EXPECT_EQ(204u, GetMenuItemID(TrayUserInterface().Menu().hMenu, 0)) << "the rebuilt menu offers Enable";
 }
 

@@ -281,19 +281,18 @@ TEST_P(DisableCommand, StopsTheMonitorThenKillsOrAsks) {
     // What the tray shows when the window opens or the batch starts.
     std::string tipAtAction;
     appWindow.onShowModal = [&] {
-        tipAtAction = trayIcon.Last(NIM_MODIFY)->tip;
+        tipAtAction = trayIcon.shown.tip;
         // Opened from Disable: the menu already offers Enable.
         EXPECT_EQ(204u, GetMenuItemID(Menu(), 0));
     };
-    clock.onBeep = [&] { tipAtAction = trayIcon.Last(NIM_MODIFY)->tip; };
+    clock.onBeep = [&] { tipAtAction = trayIcon.shown.tip; };
 
     Choose(104);
 
     EXPECT_FALSE(Tray().tmrCheckConnection.Enabled());
     EXPECT_EQ("Disabled", Tray().StatusText());
     EXPECT_EQ(IDI_TRAY_DISABLED, Tray().StateIconId());
-    ASSERT_NE(nullptr, trayIcon.Last(NIM_MODIFY));
-    EXPECT_EQ("Disabled", trayIcon.Last(NIM_MODIFY)->tip);
+    EXPECT_EQ("Disabled", trayIcon.shown.tip);
     EXPECT_EQ(0, probe.calls) << "a disabled monitor does not probe";
     EXPECT_EQ((std::vector<UINT>{204, 200, 102, 101, 200, 103, 200, 105}), Ids(Menu()));
     EXPECT_TRUE(processes.created.empty());

@@ -10,10 +10,22 @@
 namespace tw::tray {
 namespace {
 
+// Wine's stand-alone tray window (the one it shows when the desktop has no system tray of
+// its own) draws a new icon over the old one without erasing it first, so every pixel that
+// is transparent in the new icon keeps the old icon's colour: 703 after 706 looks like 706.
+// Having the window erase and repaint itself, its icons included, puts the true picture back.
+// No such window exists on Windows.
+void RepaintStandaloneTray() {
+    if (HWND tray = FindWindowA("__winex11_standalone_tray", nullptr))
+        RedrawWindow(tray, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 class ShellTrayIcon final : public ITrayIconApi {
 public:
     bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
-        return Shell_NotifyIconA(message, &data) != FALSE;
+        const bool done = Shell_NotifyIconA(message, &data) != FALSE;
+        if (done && message == NIM_MODIFY) RepaintStandaloneTray();
+        return done;
     }
 };
 
@@ -23,6 +35,8 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shipped program passes the 88-
 
 ShellTrayIcon g_shellTrayIcon;
 ITrayIconApi* g_trayIcon = &g_shellTrayIcon;
+// True while the shell shows what TrayIconData holds: its last add or modify succeeded.
+bool g_trayShowsRecord = false;
 
 }  // namespace
 
@@ -60,16 +74,25 @@ void FillTrayIconData(HWND window, HICON icon, const std::string& tip) {
     TrayIconData.uCallbackMessage = kTrayCallbackMessage;
     TrayIconData.hIcon = icon;
     SetTrayTip(TrayIconData, tip);
+    g_trayShowsRecord = false;
 }
 
-void AddTrayIcon() { TrayIconApi().NotifyIcon(NIM_ADD, TrayIconData); }
+void AddTrayIcon() { g_trayShowsRecord = TrayIconApi().NotifyIcon(NIM_ADD, TrayIconData); }
 
-void DeleteTrayIcon() { TrayIconApi().NotifyIcon(NIM_DELETE, TrayIconData); }
+void DeleteTrayIcon() {
+    TrayIconApi().NotifyIcon(NIM_DELETE, TrayIconData);
+    g_trayShowsRecord = false;
+}
 
 void UpdateTrayIcon(HICON icon, const std::string& text) {
-    TrayIconData.hIcon = icon;
-    SetTrayTip(TrayIconData, text);
-    TrayIconApi().NotifyIcon(NIM_MODIFY, TrayIconData);
+    NOTIFYICONDATAA next = TrayIconData;
+    next.hIcon = icon;
+    SetTrayTip(next, text);
+    if (g_trayShowsRecord && next.hIcon == TrayIconData.hIcon && TrayTip(next) == TrayTip(TrayIconData))
+        return;
+    TrayIconData = next;
+    // A refused modification is sent again at the next update, changed or not.
+    g_trayShowsRecord = TrayIconApi().NotifyIcon(NIM_MODIFY, TrayIconData);
 }
 
 }  // namespace tw::tray

@@ -41,11 +41,12 @@ void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
 // The tip field up to its NUL.
 std::string TrayTip(const NOTIFYICONDATAA& data);
 
-// Shell_NotifyIconA with TrayIconData: NIM_ADD, NIM_DELETE. Results are not looked at.
+// Shell_NotifyIconA with TrayIconData: NIM_ADD, NIM_DELETE.
 void AddTrayIcon();
 void DeleteTrayIcon();
 // Puts `icon` and the tooltip `text` on the tray icon (NIM_MODIFY); the other fields stay
-// as set at load.
+// as set at load. Nothing is sent when the shell already shows that icon and text (its last
+// add or modify with them succeeded).
 void UpdateTrayIcon(HICON icon, const std::string& text);
 
 }  // namespace tw::tray

@@ -68,8 +68,11 @@ void frmDialOsprey::CreateControls() {
 
 void frmDialOsprey::Form_Load() {
     LoadOptions();
-    // The start-up icon, until the first tick.
-    m_trayIcon = IconToPicture(LoadResIcon(IDI_TRAY_STARTING, TrayIconSize()));
+    // The start-up icon, until the first tick; kept with the state icons, so it lives after
+    // the tick has sent the next one.
+    m_stateIcons[IDI_TRAY_STARTING - IDI_TRAY_CONNECTED] =
+        IconToPicture(LoadResIcon(IDI_TRAY_STARTING, TrayIconSize()));
+    m_trayIcon = m_stateIcons[IDI_TRAY_STARTING - IDI_TRAY_CONNECTED];
     m_stateIconId = 0;
     FillTrayIconData(Hwnd(), m_trayIcon.Icon(), "Loading...");
     AddTrayIcon();
@@ -105,11 +108,16 @@ void frmDialOsprey::Form_Unload() {
     DeleteTrayIcon();
     m_iconAdded = false;
     if (g_ui) g_ui->Detach(*this);
+    // The tray icon is gone: so may the state icons, with the pictures that show them.
+    for (Picture& icon : m_stateIcons) icon = Picture();
+    m_trayIcon = Picture();
+    imgTrayIcon.SetPicture(Picture());
 }
 
 LRESULT frmDialOsprey::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == TaskbarCreatedMessage() && msg != 0) {
-        // The shell restarted and forgot the icon: add it again as it is now.
+        // The shell restarted and forgot the icon: add it again as it is now (the ticks
+        // after it send only what changes).
         if (m_iconAdded) AddTrayIcon();
         return 0;
     }
@@ -123,11 +131,21 @@ LRESULT frmDialOsprey::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Form::WndProc(msg, wParam, lParam);
 }
 
+const Picture& frmDialOsprey::StateIcon(int iconId) {
+    Picture& icon = m_stateIcons[iconId - IDI_TRAY_CONNECTED];
+    if (!icon) icon = IconToPicture(LoadResIcon(static_cast<UINT>(iconId), TrayIconSize()));
+    return icon;
+}
+
 void frmDialOsprey::ShowStateIcon(int iconId) {
     m_stateIconId = iconId;
     // A failed load gives an empty picture: the tray shows no picture until a later tick.
-    m_trayIcon = IconToPicture(LoadResIcon(static_cast<UINT>(iconId), TrayIconSize()));
-    imgTrayIcon.SetPicture(m_trayIcon);
+    m_trayIcon = StateIcon(iconId);
+    if (imgTrayIcon.GetPicture().Get() != m_trayIcon.Get()) imgTrayIcon.SetPicture(m_trayIcon);
+}
+
+void frmDialOsprey::SetStatusLabel(const std::string& text) {
+    if (lblStatus.Caption() != text) lblStatus.SetCaption(text);
 }
 
 void frmDialOsprey::tmrCheckConnection_Timer() {
@@ -135,7 +153,7 @@ void frmDialOsprey::tmrCheckConnection_Timer() {
     if (!tmrCheckConnection.Enabled()) {
         // Monitor off: the off display only; WasConnected keeps its value.
         m_statusText = "Disabled";
-        lblStatus.SetCaption(std::string());
+        SetStatusLabel(std::string());
         ShowStateIcon(IDI_TRAY_DISABLED);
         UpdateTrayIcon(m_trayIcon.Icon(), m_statusText);
         return;
@@ -153,7 +171,7 @@ void frmDialOsprey::tmrCheckConnection_Timer() {
         m_statusText = appsRunning ? "Not Connected, With Apps Running" : "Not Connected";
         ShowStateIcon(appsRunning ? IDI_TRAY_NOT_CONNECTED_APPS : IDI_TRAY_NOT_CONNECTED);
     }
-    lblStatus.SetCaption("Status: " + m_statusText);
+    SetStatusLabel("Status: " + m_statusText);
     UpdateTrayIcon(m_trayIcon.Icon(), m_statusText);
 
     if (connected == WasConnected) return;

@@ -80,8 +80,14 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The tick's icon: loaded at TrayIconSize into imgTrayIcon, and kept as the tray icon.
+    // The tick's icon: put into imgTrayIcon (when it shows another picture) and kept as the
+    // tray icon.
     void ShowStateIcon(int iconId);
+    // The picture of a state icon (701 to 706), loaded at TrayIconSize the first time it is
+    // asked for and kept while the window is loaded (empty while its load fails).
+    const Picture& StateIcon(int iconId);
+    // Sets lblStatus (and so runs lblStatus_Change) only when the text is another one.
+    void SetStatusLabel(const std::string& text);
     // The batches' start and end: the application window closed, the timer noted and
     // switched off, the status window shown, a beep; then the timer back on (or, when it
     // was off, one tick run) and the window hidden.
@@ -95,6 +101,10 @@ private:
     // batches give the applications' icons, so that the handle lives as long as the shell
     // may be asked to show it again.
     Picture m_trayIcon;
+    // The state icons by id - 701 (702 is the start-up icon). The shell copies an icon when it is given one, but a
+    // handle that it was given is never destroyed before the next one has been sent: every
+    // picture here lives until the unload has removed the tray icon.
+    Picture m_stateIcons[6];
 };
 
 // The program's one tray window (made on first use; fresh after an unload).
