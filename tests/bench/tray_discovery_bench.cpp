@@ -1,6 +1,7 @@
 // Benchmark of Lookout's per-tick process work and start-up scan, under Wine: prints
 // figures, never fails on time. Baseline: one IsProcessRunning, measured in the same run.
-//   - one enumeration by each strategy (Toolhelp, QueryFullProcessImageNameA, module path)
+//   - one enumeration by each strategy (Toolhelp, QueryFullProcessImageNameA, module path),
+//     the process status ids alone, and ListProcesses when every path is already known
 //   - a refresh of 10 applications: 10 FindRunningApp (10 enumerations) against one
 //     ListProcesses shared by 10 lookups
 //   - LoadStartUpApps of 20 shortcuts; one connection probe
@@ -61,6 +62,10 @@ TEST(TrayDiscoveryBench, Figures) {
     size_t queryCount = list.size();
     double byModule = PerRun(50, [&] { module.PsapiProcesses(list); });
     size_t moduleCount = list.size();
+    std::vector<ProcessStamp> stamps;
+    double stampsOnly = PerRun(50, [&] { query.ProcessStamps(stamps); });
+    ListProcesses();
+    double known = PerRun(50, [&] { ListProcesses(); });  // nothing new to open
 
     int found = 0;
     double separate = PerRun(10, [&] {
@@ -98,6 +103,9 @@ TEST(TrayDiscoveryBench, Figures) {
                 queryCount, byQuery / baseline);
     std::printf("PSAPI + GetModuleFileNameEx        %8.3f ms  (%zu procs, %.0fx)\n", byModule,
                 moduleCount, byModule / baseline);
+    std::printf("PSAPI ids and creation times only   %7.3f ms  (%zu procs, %.0fx)\n", stampsOnly,
+                stamps.size(), stampsOnly / baseline);
+    std::printf("ListProcesses, every path known     %7.3f ms  (%.0fx)\n", known, known / baseline);
     std::printf("refresh of 10 apps, 10 enumerations %7.3f ms\n", separate);
     std::printf("refresh of 10 apps, one enumeration %7.3f ms  (%.1fx faster)\n", shared,
                 separate / shared);

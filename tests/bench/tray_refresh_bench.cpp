@@ -2,7 +2,9 @@
 // layer: for M listed applications that are not running and P running processes, the
 // process opens and the wall time per refresh of RefreshProcessIDs (one enumeration shared
 // by all applications) against the per-application enumeration (FindRunningApp for each),
-// side by side, with the ratio. Prints figures; never fails on time.
+// side by side, with the ratio; each with every process read anew (no creation times, so
+// nothing is known again) and with the paths kept from one enumeration to the next.
+// Prints figures; never fails on time.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -30,8 +32,9 @@ double Seconds() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The Win32 layer, counting what opens processes: IsRunning opens one, an enumeration by the
-// process status strategy opens every process it lists.
+// The Win32 layer, counting what opens processes: IsRunning opens one, ReadProcess one.
+// With `forgetful`, the enumeration gives no creation times, so every process is read anew
+// at every enumeration (as before paths were kept).
 class CountingProcessApi final : public IProcessApi {
 public:
     CountingProcessApi() : m_previous(SetProcessApi(this)) {}
@@ -40,12 +43,19 @@ public:
     bool ToolhelpProcesses(std::vector<ProcessEntry>& list) override {
         return m_win32.ToolhelpProcesses(list);
     }
-    bool PsapiProcesses(std::vector<ProcessEntry>& list) override {
+    bool ProcessStamps(std::vector<ProcessStamp>& stamps) override {
         ++enumerations;
-        return m_win32.PsapiProcesses(list);
+        if (!m_win32.ProcessStamps(stamps)) return false;
+        if (forgetful)
+            for (ProcessStamp& stamp : stamps) stamp.created = 0;
+        return true;
+    }
+    bool ReadProcess(ProcessId id, std::string& path, std::uint64_t& created) override {
+        ++opens;
+        return m_win32.ReadProcess(id, path, created);
     }
     bool IsRunning(ProcessId id) override {
-        ++isRunning;
+        ++opens;
         return m_win32.IsRunning(id);
     }
     ProcessId Create(const std::string& line, const std::string& directory, int show) override {
@@ -53,8 +63,9 @@ public:
     }
     std::unique_ptr<IProcess> Open(ProcessId id, DWORD access) override { return m_win32.Open(id, access); }
 
+    bool forgetful = false;
     long enumerations = 0;
-    long isRunning = 0;
+    long opens = 0;
 
 private:
     Win32ProcessApi m_win32;
@@ -83,18 +94,19 @@ void RefreshPerApplication() {
 }
 
 struct Measure {
-    double opens;  // per refresh
-    double ms;     // per refresh
+    double enumerations;  // per refresh
+    double opens;         // per refresh
+    double ms;            // per refresh
 };
 
-Measure TimeRefreshes(CountingProcessApi& counter, long processCount, int runs, void (*refresh)()) {
-    counter.enumerations = counter.isRunning = 0;
+Measure TimeRefreshes(CountingProcessApi& counter, int runs, void (*refresh)()) {
+    refresh();  // what is kept from one enumeration to the next is there
+    counter.enumerations = counter.opens = 0;
     const double start = Seconds();
     for (int i = 0; i < runs; ++i) refresh();
     const double ms = (Seconds() - start) * 1000.0 / runs;
-    const double opens =
-        (static_cast<double>(counter.enumerations) * processCount + counter.isRunning) / runs;
-    return {opens, ms};
+    return {static_cast<double>(counter.enumerations) / runs,
+            static_cast<double>(counter.opens) / runs, ms};
 }
 
 TEST(TrayRefreshBench, OneEnumerationAgainstOnePerApplication) {
@@ -106,8 +118,8 @@ TEST(TrayRefreshBench, OneEnumerationAgainstOnePerApplication) {
     std::vector<std::unique_ptr<tw::test::HelperProcess>> helpers;
 
     std::printf("\nRefreshProcessIDs: M applications not running, P processes; per refresh\n");
-    std::printf("%4s %5s | %12s %12s | %12s %12s | %s\n", "M", "P", "opens/app", "opens/one",
-                "ms/app", "ms/one", "ratio (time)");
+    std::printf("%4s %5s %-10s | %9s %9s | %9s %9s | %s\n", "M", "P", "paths", "opens/app",
+                "opens/one", "ms/app", "ms/one", "ratio (time)");
     for (int extra : {0, 24, 72}) {
         while (static_cast<int>(helpers.size()) < extra) {
             helpers.push_back(std::make_unique<tw::test::HelperProcess>(helper, "bench"));
@@ -123,14 +135,18 @@ TEST(TrayRefreshBench, OneEnumerationAgainstOnePerApplication) {
                 app.Arguments = " ";
                 Apps.push_back(app);
             }
-            const int runs = m >= 16 ? 5 : 10;
-            const Measure perApp = TimeRefreshes(counter, processes, runs, &RefreshPerApplication);
-            const Measure one = TimeRefreshes(counter, processes, runs, &RefreshProcessIDs);
-            // Nothing runs any of them: both leave every id at 0.
-            for (const AppInfo& app : Apps) EXPECT_EQ(0, app.ProcessID);
-            EXPECT_EQ(perApp.opens, m * one.opens);
-            std::printf("%4d %5ld | %12.0f %12.0f | %12.2f %12.2f | %.1fx\n", m, processes,
-                        perApp.opens, one.opens, perApp.ms, one.ms, perApp.ms / one.ms);
+            for (bool forgetful : {true, false}) {
+                counter.forgetful = forgetful;
+                const int runs = m >= 16 ? 5 : 10;
+                const Measure perApp = TimeRefreshes(counter, runs, &RefreshPerApplication);
+                const Measure one = TimeRefreshes(counter, runs, &RefreshProcessIDs);
+                // Nothing runs any of them: both leave every id at 0.
+                for (const AppInfo& app : Apps) EXPECT_EQ(0, app.ProcessID);
+                EXPECT_EQ(perApp.enumerations, m * one.enumerations);
+                std::printf("%4d %5ld %-10s | %9.0f %9.0f | %9.2f %9.2f | %.1fx\n", m, processes,
+                            forgetful ? "read anew" : "kept", perApp.opens, one.opens, perApp.ms,
+                            one.ms, perApp.ms / one.ms);
+            }
         }
     }
     Apps.clear();

@@ -76,6 +76,7 @@ FakeProcess& FakeProcesses::Add(const std::string& path, const std::string& titl
     process.id = m_nextId;
     m_nextId += 4;
     process.path = path;
+    process.created = m_nextCreated++;
     if (!title.empty()) {
         process.window = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x10000 + process.id));
         process.title = title;
@@ -108,12 +109,21 @@ bool FakeProcesses::ToolhelpProcesses(std::vector<tray::ProcessEntry>& list) {
     return true;
 }
 
-bool FakeProcesses::PsapiProcesses(std::vector<tray::ProcessEntry>& list) {
+bool FakeProcesses::ProcessStamps(std::vector<tray::ProcessStamp>& stamps) {
     ++psapiCalls;
-    list.clear();
+    stamps.clear();
     if (psapiFails) return false;
     for (const FakeProcess& process : processes)
-        if (process.running && process.openable) list.push_back({process.id, process.path});
+        if (process.running) stamps.push_back({process.id, process.created});
+    return true;
+}
+
+bool FakeProcesses::ReadProcess(tray::ProcessId id, std::string& exePath, std::uint64_t& createdTime) {
+    reads.push_back(id);
+    FakeProcess* process = Find(id);
+    if (!process || !process->running || !process->openable || process->path.empty()) return false;
+    exePath = process->path;
+    createdTime = process->createdWhenOpened ? process->createdWhenOpened : process->created;
     return true;
 }
 

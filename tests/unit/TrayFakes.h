@@ -41,6 +41,9 @@ struct FakeProcess {
     tray::ProcessId id = 0;
     std::string path;          // what the process status library reports
     std::string toolhelpName;  // what Toolhelp reports ("" = the same as `path`)
+    std::uint64_t created = 0; // its creation time (Add gives every process its own)
+    std::uint64_t createdWhenOpened = 0;  // what an open finds instead (0: `created`), as
+                                          // when the id is reused before the open
     bool running = true;
     DWORD exitCode = tray::kStillActive;
     bool openable = true;      // false: OpenProcess fails (another user's process)
@@ -79,7 +82,8 @@ public:
     // IProcessApi
     std::int32_t PlatformId() override { return platformId; }
     bool ToolhelpProcesses(std::vector<tray::ProcessEntry>& list) override;
-    bool PsapiProcesses(std::vector<tray::ProcessEntry>& list) override;
+    bool ProcessStamps(std::vector<tray::ProcessStamp>& stamps) override;
+    bool ReadProcess(tray::ProcessId id, std::string& exePath, std::uint64_t& createdTime) override;
     bool IsRunning(tray::ProcessId id) override;
     tray::ProcessId Create(const std::string& commandLine, const std::string& currentDirectory,
                            int showCommand) override;
@@ -101,7 +105,8 @@ public:
 
     // What was asked.
     int toolhelpCalls = 0;
-    int psapiCalls = 0;
+    int psapiCalls = 0;                // process status enumerations
+    std::vector<tray::ProcessId> reads;  // processes opened for their path, in order
     int isRunningCalls = 0;
     std::vector<Created> created;
     std::vector<Posted> posted;
@@ -111,6 +116,7 @@ public:
 private:
     friend class FakeOpenedProcess;
     tray::ProcessId m_nextId = 1000;
+    std::uint64_t m_nextCreated = 1;
     tray::IProcessApi* m_previousProcesses;
     tray::IWindowApi* m_previousWindows;
 };

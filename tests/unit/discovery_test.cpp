@@ -158,6 +158,68 @@ TEST(FindRunningApp, EndedAndUnopenableProcessesAreNotFound) {
     EXPECT_EQ(0, FindRunningAppPSAPI("C:\\App\\locked.exe"));
 }
 
+// ---- What the process status strategy keeps from one enumeration to the next ----
+
+TEST(KnownProcesses, AProcessIsOpenedOnlyWhenItsIdIsNewToTheEnumeration) {
+    FakeProcesses processes;
+    const ProcessId a = processes.Add("C:\\A\\a.exe").id;
+    const ProcessId b = processes.Add("C:\\B\\b.exe").id;
+    EXPECT_EQ(a, FindRunningApp("c:\\a\\a.exe"));
+    EXPECT_EQ(b, FindRunningApp("c:\\b\\b.exe"));
+    ListProcesses();
+    EXPECT_EQ((std::vector<ProcessId>{a, b}), processes.reads);
+    const ProcessId c = processes.Add("C:\\C\\c.exe").id;
+    EXPECT_EQ(c, FindRunningApp("c:\\c\\c.exe"));
+    EXPECT_EQ((std::vector<ProcessId>{a, b, c}), processes.reads);
+    // b ends; a process of another program gets b's id later: it is read, and found as what
+    // it is, never as b.
+    processes.End(b);
+    EXPECT_EQ(0, FindRunningApp("c:\\b\\b.exe"));
+    FakeProcess& reused = processes.Add("C:\\D\\d.exe");
+    reused.id = b;
+    processes.processes.erase(processes.processes.begin() + 1);  // the ended b
+    EXPECT_EQ(0, FindRunningApp("c:\\b\\b.exe"));
+    EXPECT_EQ(b, FindRunningApp("c:\\d\\d.exe"));
+    EXPECT_EQ((std::vector<ProcessId>{a, b, c, b}), processes.reads);
+}
+
+TEST(KnownProcesses, AnIdReusedBetweenTheEnumerationAndTheOpenIsNotTrusted) {
+    FakeProcesses processes;
+    FakeProcess& app = processes.Add("C:\\App\\app.exe");
+    const ProcessId id = app.id;
+    app.createdWhenOpened = app.created + 1;  // the open finds a younger process
+    EXPECT_EQ(0, FindRunningApp("C:\\App\\app.exe"));
+    processes.Find(id)->createdWhenOpened = 0;
+    EXPECT_EQ(id, FindRunningApp("C:\\App\\app.exe")) << "read again at the next enumeration";
+}
+
+TEST(KnownProcesses, AnUnreadableProcessIsAskedAFewTimesThenLeftAlone) {
+    FakeProcesses processes;
+    FakeProcess& locked = processes.Add("C:\\App\\locked.exe");
+    locked.openable = false;
+    const ProcessId id = locked.id;
+    for (int i = 0; i < 6; ++i) ListProcesses();
+    EXPECT_EQ(3u, processes.reads.size());
+    EXPECT_EQ(id, processes.reads.back());
+    // One that can be read at the second try is found.
+    FakeProcess& starting = processes.Add("C:\\App\\starting.exe");
+    starting.openable = false;
+    const ProcessId late = starting.id;
+    EXPECT_EQ(0, FindRunningApp("C:\\App\\starting.exe"));
+    processes.Find(late)->openable = true;
+    EXPECT_EQ(late, FindRunningApp("C:\\App\\starting.exe"));
+}
+
+TEST(KnownProcesses, ProcessesWithoutACreationTimeAreReadAtEveryEnumeration) {
+    FakeProcesses processes;
+    FakeProcess& app = processes.Add("C:\\App\\app.exe");
+    app.created = 0;  // as where only EnumProcesses can list them
+    const ProcessId id = app.id;
+    EXPECT_EQ(id, FindRunningApp("C:\\App\\app.exe"));
+    EXPECT_EQ(id, FindRunningApp("C:\\App\\app.exe"));
+    EXPECT_EQ(2u, processes.reads.size());
+}
+
 TEST(IsProcessRunning, FollowsTheLayerAndZeroNeverRuns) {
     FakeProcesses processes;
     FakeProcess& running = processes.Add("C:\\App\\app.exe");
@@ -250,6 +312,32 @@ TEST_F(RealProcesses, BothWaysOfReadingTheExecutablePathAgree) {
     IProcessApi* previous = SetProcessApi(&byModule);
     EXPECT_EQ(id, FindRunningApp(Upper(path)));
     SetProcessApi(previous);
+}
+
+TEST_F(RealProcesses, TheEnumerationGivesTheCreationTimeThatTheOpenedProcessHas) {
+    std::string path = Copy("stamped.exe");
+    HelperProcess helper(path, "--no-window");
+    ASSERT_TRUE(helper.Started());
+    const ProcessId ids[] = {static_cast<ProcessId>(helper.Id()),
+                             static_cast<ProcessId>(GetCurrentProcessId())};
+    Win32ProcessApi win32;
+    std::vector<ProcessStamp> stamps;
+    ASSERT_TRUE(win32.ProcessStamps(stamps));
+    for (ProcessId id : ids) {
+        SCOPED_TRACE(id);
+        auto stamp = std::find_if(stamps.begin(), stamps.end(),
+                                  [&](const ProcessStamp& s) { return s.id == id; });
+        ASSERT_NE(stamps.end(), stamp);
+        std::string read;
+        std::uint64_t created = 0;
+        ASSERT_TRUE(win32.ReadProcess(id, read, created));
+        EXPECT_NE(0u, stamp->created);
+        EXPECT_EQ(stamp->created, created);
+    }
+    std::string read;
+    std::uint64_t created = 0;
+    ASSERT_TRUE(win32.ReadProcess(ids[0], read, created));
+    EXPECT_EQ(Lower(path), Lower(read));
 }
 
 TEST_F(RealProcesses, ToolhelpReportsBareNamesOnThisFamily) {

@@ -5,6 +5,7 @@
 #include "ProcessApi.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 
@@ -90,31 +91,63 @@ bool ProcessIds(std::vector<DWORD>& ids) {
     return true;
 }
 
-// The executable path of one process, or "" when it cannot be opened or read.
-std::string ImagePathByQuery(DWORD id, QueryFullProcessImageNameAFn query) {
-    UniqueHandle process(OpenProcess(kProcessQueryLimitedInformation, FALSE, id));
-    if (!process) return std::string();
+// NtQuerySystemInformation(SystemProcessInformation): one record a process, each with its id
+// and creation time. The buffer grows while the call says it is too small.
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+constexpr ULONG kSystemProcessInformation = 5;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+bool StampsFromSystem(NtQuerySystemInformationFn query, std::vector<ProcessStamp>& stamps) {
+    // ULONGLONG elements keep the records 8-byte aligned.
+    std::vector<ULONGLONG> buffer(4096);
+    LONG status;
+    for (;;) {
+        ULONG needed = 0;
+        const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG));
+        status = query(kSystemProcessInformation, buffer.data(), size, &needed);
+        if (status != kStatusInfoLengthMismatch || buffer.size() >= (64u << 20) / sizeof(ULONGLONG))
+            break;
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed / sizeof(ULONGLONG) + 512));
+    }
+    if (status < 0) return false;
+    const char* record = reinterpret_cast<const char*>(buffer.data());
+    for (;;) {
+        const auto* info = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(record);
+        stamps.push_back({static_cast<ProcessId>(reinterpret_cast<ULONG_PTR>(info->UniqueProcessId)),
+                          static_cast<std::uint64_t>(info->CreateTime.QuadPart)});
+        if (info->NextEntryOffset == 0) break;
+        record += info->NextEntryOffset;
+    }
+    return true;
+}
+
+std::uint64_t CreationTime(HANDLE process) {
+    FILETIME created = {}, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// The executable path of an opened process, or "" when it cannot be read.
+std::string ImagePathByQuery(HANDLE process, QueryFullProcessImageNameAFn query) {
     char name[MAX_PATH];
     DWORD size = MAX_PATH;
-    if (!query(process.Get(), 0, name, &size)) return std::string();
+    if (!query(process, 0, name, &size)) return std::string();
     return std::string(name, size);
 }
 
 // The NT 4 way: the first module of a process is its executable. A 32-bit program cannot
 // list the modules of a 64-bit process (EnumProcessModules fails), hence the query above.
-std::string ImagePathByModule(DWORD id) {
+std::string ImagePathByModule(HANDLE process) {
     const PsapiCalls& calls = Psapi();
     if (!calls.enumProcessModules || !calls.getModuleFileNameEx) return std::string();
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-    if (!process) return std::string();
     std::vector<HMODULE> modules(1024);
     DWORD needed = 0;
-    if (!calls.enumProcessModules(process.Get(), modules.data(),
+    if (!calls.enumProcessModules(process, modules.data(),
                                   static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed) ||
         needed < sizeof(HMODULE))
         return std::string();
     char name[MAX_PATH];
-    DWORD length = calls.getModuleFileNameEx(process.Get(), modules[0], name, MAX_PATH);
+    DWORD length = calls.getModuleFileNameEx(process, modules[0], name, MAX_PATH);
     return std::string(name, std::min<DWORD>(length, MAX_PATH));
 }
 
@@ -137,6 +170,7 @@ private:
 Win32ProcessApi g_win32Processes;
 Win32WindowApi g_win32Windows;
 IProcessApi* g_processes = &g_win32Processes;
+unsigned g_processApiGeneration = 0;
 IWindowApi* g_windows = &g_win32Windows;
 
 }  // namespace
@@ -159,8 +193,11 @@ IWindowApi& Windows() { return *g_windows; }
 IProcessApi* SetProcessApi(IProcessApi* api) {
     IProcessApi* previous = g_processes;
     g_processes = api ? api : &g_win32Processes;
+    ++g_processApiGeneration;
     return previous;
 }
+
+unsigned ProcessApiGeneration() { return g_processApiGeneration; }
 
 IWindowApi* SetWindowApi(IWindowApi* api) {
     IWindowApi* previous = g_windows;
@@ -191,17 +228,38 @@ bool Win32ProcessApi::ToolhelpProcesses(std::vector<ProcessEntry>& processes) {
     return true;
 }
 
-bool Win32ProcessApi::PsapiProcesses(std::vector<ProcessEntry>& processes) {
-    processes.clear();
+bool Win32ProcessApi::ProcessStamps(std::vector<ProcessStamp>& stamps) {
+    static const auto query =
+        SystemProc<NtQuerySystemInformationFn>("ntdll.dll", "NtQuerySystemInformation");
+    stamps.clear();
+    if (query) return StampsFromSystem(query, stamps);
     std::vector<DWORD> ids;
     if (!ProcessIds(ids)) return false;
+    for (DWORD id : ids) stamps.push_back({static_cast<ProcessId>(id), 0});
+    return true;
+}
+
+bool Win32ProcessApi::ReadProcess(ProcessId id, std::string& exePath, std::uint64_t& created) {
     QueryFullProcessImageNameAFn query =
         m_imageName == ImageName::Best ? QueryFullProcessImageName() : nullptr;
-    for (DWORD id : ids) {
-        std::string path = query ? ImagePathByQuery(id, query) : ImagePathByModule(id);
-        // A process whose path cannot be read (another user's, a system process) is left
-        // out, so that it can never match anything.
-        if (!path.empty()) processes.push_back({static_cast<ProcessId>(id), path});
+    // QueryFullProcessImageNameA needs the limited right only; the module list needs more.
+    UniqueHandle process(OpenProcess(query ? kProcessQueryLimitedInformation
+                                           : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                                     FALSE, static_cast<DWORD>(id)));
+    if (!process) return false;
+    exePath = query ? ImagePathByQuery(process.Get(), query) : ImagePathByModule(process.Get());
+    created = CreationTime(process.Get());
+    return !exePath.empty();
+}
+
+bool Win32ProcessApi::PsapiProcesses(std::vector<ProcessEntry>& processes) {
+    processes.clear();
+    std::vector<ProcessStamp> stamps;
+    if (!ProcessStamps(stamps)) return false;
+    for (const ProcessStamp& stamp : stamps) {
+        std::string path;
+        std::uint64_t created = 0;
+        if (ReadProcess(stamp.id, path, created)) processes.push_back({stamp.id, path});
     }
     return true;
 }

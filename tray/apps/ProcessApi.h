@@ -32,6 +32,14 @@ struct ProcessEntry {
     std::string exePath;
 };
 
+// One process as the process status enumeration lists it: its id and its creation time
+// (FILETIME ticks; 0 when the system does not say). An id may be reused once its process
+// has ended; the pair names one process.
+struct ProcessStamp {
+    ProcessId id = 0;
+    std::uint64_t created = 0;
+};
+
 // IProcessApi::Create's show command when the startup record imposes none.
 constexpr int kNoShowCommand = -1;
 
@@ -58,9 +66,12 @@ public:
     // Every process, in the order a Toolhelp snapshot gives them; false when no snapshot
     // can be taken (or the system has no Toolhelp).
     virtual bool ToolhelpProcesses(std::vector<ProcessEntry>& processes) = 0;
-    // Every process that the process status library lists and that can be opened for its
-    // executable path, in EnumProcesses order; false when the processes cannot be listed.
-    virtual bool PsapiProcesses(std::vector<ProcessEntry>& processes) = 0;
+    // Every process the process status strategy lists, in enumeration order, with its
+    // creation time; false when the processes cannot be listed. Opens no process.
+    virtual bool ProcessStamps(std::vector<ProcessStamp>& stamps) = 0;
+    // Opens process `id` for querying, once: its executable path and its creation time
+    // (GetProcessTimes); false when it cannot be opened or its path cannot be read.
+    virtual bool ReadProcess(ProcessId id, std::string& exePath, std::uint64_t& created) = 0;
     // Whether the process can be opened for querying and has not ended (id 0 never runs).
     virtual bool IsRunning(ProcessId id) = 0;
     // CreateProcessA of `commandLine` (no application name, handles inherited, normal
@@ -95,6 +106,9 @@ IProcessApi& Processes();
 IWindowApi& Windows();
 // Install a layer (nullptr restores the Win32 one) and return the previous one.
 IProcessApi* SetProcessApi(IProcessApi* api);
+// Counts the installations of a process layer, so that what was learned from one layer is
+// never taken for what another one says.
+unsigned ProcessApiGeneration();
 IWindowApi* SetWindowApi(IWindowApi* api);
 
 // The Win32 process layer. The optional calls (Toolhelp, the process status library,
@@ -109,11 +123,19 @@ public:
 
     std::int32_t PlatformId() override;
     bool ToolhelpProcesses(std::vector<ProcessEntry>& processes) override;
-    bool PsapiProcesses(std::vector<ProcessEntry>& processes) override;
+    // The ids with their creation times from one NtQuerySystemInformation call (the call
+    // EnumProcesses makes, which drops the times); EnumProcesses, times unknown, where ntdll
+    // lacks it.
+    bool ProcessStamps(std::vector<ProcessStamp>& stamps) override;
+    bool ReadProcess(ProcessId id, std::string& exePath, std::uint64_t& created) override;
     bool IsRunning(ProcessId id) override;
     ProcessId Create(const std::string& commandLine, const std::string& currentDirectory,
                      int showCommand) override;
     std::unique_ptr<IProcess> Open(ProcessId id, DWORD access) override;
+
+    // Every listed process that can be opened for its path, read anew (no cache), in
+    // enumeration order; false when the processes cannot be listed.
+    bool PsapiProcesses(std::vector<ProcessEntry>& processes);
 
 private:
     ImageName m_imageName;

@@ -1,7 +1,9 @@
 // Process discovery: whether the process behind an id still runs, and which running
 // process, if any, runs a given executable path. The 95/98/Me family is searched with
 // Toolhelp snapshots, the NT family with the process status library; the platform is asked
-// anew on every lookup. Everything goes through the installed process layer (ProcessApi.h).
+// anew on every lookup. The process status strategy opens a process only when its id is new
+// to the enumeration (or was reused: its creation time differs) and keeps the path it read
+// while the process lives. Everything goes through the installed process layer (ProcessApi.h).
 #pragma once
 #include <string>
 #include <vector>
