@@ -90,7 +90,7 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistFile> file;
     if (!CreateShellLinkObject(link, file)) return false;
-    if (FAILED(file->Load(Widen(linkFile).c_str(), STGM_READ))) return false;
+    if (FAILED(file->Load(Widen(linkFile).data(), STGM_READ))) return false;
 
     std::string target, targetArguments;
     if (!ReadLinkTarget(*link.Get(), target, targetArguments)) return false;

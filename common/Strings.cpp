@@ -19,12 +19,11 @@ std::string StripExtension(const std::string& text) {
     return text;
 }
 
-std::wstring Widen(const std::string& text) {
+std::vector<wchar_t> Widen(const std::string& text) {
+    // A vector, not a std::wstring: the wide string class would be linked for this alone.
     int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
+    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
     return wide;
 }
 

@@ -1,6 +1,7 @@
 // Small string operations on platform (ANSI) strings, shared by both programs.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -13,7 +14,8 @@ std::string TrimNull(const std::string& text);
 // "My.Mail.lnk" gives "My.Mail", ".lnk" gives "", "C:\My.Dir\File" stays as it is.
 std::string StripExtension(const std::string& text);
 
-// The text in the ANSI code page as a wide string (for COM calls that take file names).
-std::wstring Widen(const std::string& text);
+// The text in the ANSI code page as a NUL-terminated wide string (for COM calls that take
+// file names); just the NUL when it cannot be converted.
+std::vector<wchar_t> Widen(const std::string& text);
 
 }  // namespace tw
