@@ -2,7 +2,6 @@
 // REGEDIT4 file that only grows: its first line is written once, when the file is made,
 // and every later line goes through WritePrivateProfileStringA, which adds sections and
 // keys at their ends and replaces a key's value in place.
-#include <cstdio>
 #include <vector>
 
 #include "Handles.h"
@@ -21,13 +20,22 @@ HKEY HiveFromName(const std::string& hiveName) {
     return nullptr;
 }
 
+// `value` in lower-case hexadecimal, at least `digits` digits (the printf family would bring
+// its whole formatting engine into the program for this).
+std::string Hex(unsigned long value, int digits) {
+    std::string text;
+    do {
+        text.insert(text.begin(), "0123456789abcdef"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0 || static_cast<int>(text.size()) < digits);
+    return text;
+}
+
 std::string HexBytes(const std::string& data) {
     std::string text;
-    char byte[4];
     for (std::string::size_type i = 0; i < data.size(); ++i) {
-        std::snprintf(byte, sizeof(byte), "%02x", static_cast<unsigned char>(data[i]));
         if (i) text += ',';
-        text += byte;
+        text += Hex(static_cast<unsigned char>(data[i]), 2);
     }
     return text;
 }
@@ -96,16 +104,12 @@ std::string RegDataText(DWORD type, const std::string& data) {
                        static_cast<DWORD>(static_cast<unsigned char>(data[1])) << 8 |
                        static_cast<DWORD>(static_cast<unsigned char>(data[2])) << 16 |
                        static_cast<DWORD>(static_cast<unsigned char>(data[3])) << 24;
-        char text[16];
-        std::snprintf(text, sizeof(text), "dword:%08lx", static_cast<unsigned long>(number));
-        return text;
+        return "dword:" + Hex(number, 8);
     }
     if (type == REG_BINARY) return "hex:" + HexBytes(data);
     // hex(n): the type in hexadecimal, as regedit writes it: hex(2) for REG_EXPAND_SZ,
     // hex(7) for REG_MULTI_SZ, hex(1) for a REG_SZ that a quoted string would change.
-    char prefix[24];
-    std::snprintf(prefix, sizeof(prefix), "hex(%lx):", static_cast<unsigned long>(type));
-    return prefix + HexBytes(data);
+    return "hex(" + Hex(type, 1) + "):" + HexBytes(data);
 }
 
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,

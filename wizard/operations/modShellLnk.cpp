@@ -115,7 +115,7 @@ bool PreparedShortcut::Target(modDir::LinkTarget& target) {
 }
 
 bool PreparedShortcut::Save(const std::string& linkFile) {
-    return m_file && !linkFile.empty() && SUCCEEDED(m_file->Save(Widen(linkFile).c_str(), FALSE));
+    return m_file && !linkFile.empty() && SUCCEEDED(m_file->Save(Widen(linkFile).data(), FALSE));
 }
 
 bool CreateShortcut(const std::string& linkFile, const std::string& path,
