@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# Lookout.exe's tray menu for real under Wine and Xvfb. Two helpers (copies of idle_app)
-# behind shortcuts in the Online StartUp folder are started by hand before Lookout, which
-# adopts them; "EnableState" is on, so Exit stores whether the monitor ran.
+# Lookout.exe's tray menu and tray icon for real under Wine and Xvfb, in a private network
+# namespace whose default route is the connection. Two helpers (copies of idle_app) behind
+# shortcuts in the Online StartUp folder are started by hand before Lookout, which adopts
+# them; "EnableState" is on, so Exit stores whether the monitor ran.
+#   0. offline with the helpers running: the tray shows 706;
 #   1. a right click on the tray icon opens the owner-drawn menu at the pointer;
-#   2. "Disable" stops the monitor: the tray icon turns to the disabled one (704), and the
-#      running helpers are closed (AskFirst is off);
-#   3. "Enable" starts the monitor again; with the helpers running again (launched by
-#      Lookout when there is a connection, else by hand and adopted), "Exit" closes them,
-#      removes the tray icon and ends Lookout with exit code 0; the stored "Enabled" is "True".
+#   2. "Disable" stops the monitor: the tray shows 704, and the running helpers are closed
+#      (AskFirst is off);
+#   3. "Enable" starts the monitor again, offline with nothing running: 703;
+#   4. the connection comes up: Lookout launches the helpers, 705;
+#   5. the connection goes down: Lookout closes them, 703 (not 706: the picture of the
+#      program window must not stay behind);
+#   6. up again (705), then the helpers are closed by hand: 701;
+#   7. "Exit" removes the tray icon and ends Lookout with exit code 0; the stored "Enabled"
+#      is "True".
 # The tray icon is read from the screen: the tray window is searched for the exact opaque
 # pixels of the icon files. TW_SCREENSHOTS=DIR keeps the menu and tray pictures there.
-# Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
+# Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+[ "$(id -u)" = 0 ] || fail "needs root for ip netns"
 command -v xdotool >/dev/null || fail "needs xdotool"
 [ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import PIL' 2>/dev/null || fail "needs /usr/bin/python3 with PIL"
 
 tw_e2e_begin menu
-tw_start_server
+tw_netns_create "tw-menu-$$" "10.234.$(( $$ % 200 + 20 ))" || fail "cannot create a network namespace"
+# Everything Wine runs inside the namespace (tw_wine), the wineserver first.
+tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
+tw_wine cmd /c exit </dev/null >/dev/null 2>&1
 
 lookout="$TW_BIN/Lookout.exe"
 [ -f "$lookout" ] || fail "no $lookout"
@@ -60,13 +70,17 @@ for number in (704, 705, 706, 701, 703, 702):
 print(found)
 PY
 }
-wait_icon() {  # wait_icon NUMBER SECONDS
-    local i
-    for i in $(seq 1 $(( $2 * 2 ))); do
-        [ "$(tray_icon)" = "$1" ] && return 0
-        sleep 0.5
-    done
-    return 1
+shows_icon() { [ "$(tray_icon)" = "$1" ]; }
+wait_icon() { TW_POLL=0.5 tw_poll "$2" shows_icon "$1"; }  # NUMBER SECONDS
+# Waits for icon NUMBER (or fails with WHAT) and keeps the tray's picture as tray-NAME.png.
+expect_icon() {  # expect_icon NUMBER NAME WHAT
+    wait_icon "$1" 15 || fail "$3: the tray shows $(tray_icon), not $1"
+    echo "   tray icon $1"
+    if [ -n "${TW_SCREENSHOTS:-}" ]; then
+        eval "$(xdotool getwindowgeometry --shell "$(tray_window)")"
+        /usr/bin/convert "$work/screen.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage \
+            "$TW_SCREENSHOTS/lookout-tray-$2.png"
+    fi
 }
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
 # Right-clicks the tray icon and waits for a new visible window of a menu's size; sets
@@ -114,19 +128,19 @@ cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/alpha.exe"
 cp "$TW_BIN/idle_app.exe" "$drive_c/twmenu/beta.exe"
 programs=$(tw_programs_folder) || fail "no APPDATA"
 folder="$programs\\Online Startup"
-"$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
+tw_wine cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
 for name in alpha beta; do
     tw_link "$folder\\$name.lnk" "C:\\twmenu\\$name.exe" "$name" || fail "cannot write $name.lnk"
 done
 options='HKCU\Software\OSPREY\Options'
-"$WINE" reg add "$options" /v EnableState /t REG_SZ /d True /f </dev/null >/dev/null 2>&1 || fail "reg add"
-"$WINE" reg add "$options" /v AskFirst /t REG_SZ /d False /f </dev/null >/dev/null 2>&1 || fail "reg add"
+tw_wine reg add "$options" /v EnableState /t REG_SZ /d True /f </dev/null >/dev/null 2>&1 || fail "reg add"
+tw_wine reg add "$options" /v AskFirst /t REG_SZ /d False /f </dev/null >/dev/null 2>&1 || fail "reg add"
 
 # Started under the paths the shortcuts name (a Unix path would run as Z:\...).
 start_helpers() {
-    "$WINE" 'C:\twmenu\alpha.exe' alpha </dev/null >/dev/null 2>&1 &
+    tw_wine 'C:\twmenu\alpha.exe' alpha </dev/null >/dev/null 2>&1 &
     alpha=$!
-    "$WINE" 'C:\twmenu\beta.exe' beta </dev/null >/dev/null 2>&1 &
+    tw_wine 'C:\twmenu\beta.exe' beta </dev/null >/dev/null 2>&1 &
     beta=$!
     pids+=("$alpha" "$beta")
     tw_wait_window '^alpha$' 10 >/dev/null && tw_wait_window '^beta$' 10 >/dev/null || fail "the helpers did not start"
@@ -137,17 +151,17 @@ helpers_running() {
     tw_processes | awk -F'\t' '$2 == "c:\\twmenu\\alpha.exe" || $2 == "c:\\twmenu\\beta.exe"' | wc -l
 }
 
-echo "0. helpers running, Lookout started"
+# Waits until N helpers run (or fails with WHAT).
+helpers_are() { [ "$(helpers_running)" -eq "$1" ]; }
+wait_helpers() { tw_poll 25 helpers_are "$1" || fail "$2: $(helpers_running) helpers run, not $1"; }  # N WHAT
+
+echo "0. offline, helpers running, Lookout started"
 start_helpers
-"$WINE" "$lookout" </dev/null >/dev/null 2>&1 &
+tw_wine "$lookout" </dev/null >/dev/null 2>&1 &
 lookout_pid=$!
 pids+=("$lookout_pid")
-for i in $(seq 1 100); do [ -n "$(tray_window)" ] && break; sleep 0.1; done
-[ -n "$(tray_window)" ] || fail "no tray icon within 10 s"
-sleep 3  # the first ticks: the helpers are adopted
-icon=$(tray_icon)
-echo "   tray icon $icon"
-case "$icon" in 705|706) ;; *) fail "the tray shows icon $icon, not one with applications running" ;; esac
+tw_poll 10 tray_window >/dev/null || fail "no tray icon within 10 s"
+expect_icon 706 not-connected-apps "offline with the helpers adopted"
 kill -0 "$alpha" && kill -0 "$beta" || fail "a helper ended at start"
 
 echo "1. a right click opens the menu"
@@ -159,41 +173,47 @@ keep "$work/menu.png" lookout-e2e-menu.png
 echo "2. Disable"
 xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + 3 + 16 )) sleep 0.3 click 1
 menu_gone || fail "the menu stayed open after the click"
-wait_icon 704 10 || fail "the tray does not show the disabled icon (it shows $(tray_icon))"
-echo "   tray icon 704"
+expect_icon 704 disabled "after Disable"
 tw_poll 25 tw_ended "$alpha" || fail "alpha still runs after Disable"
 tw_poll 25 tw_ended "$beta" || fail "beta still runs after Disable"
 [ "$(helpers_running)" -eq 0 ] || fail "a helper still runs after Disable"
 echo "   helpers closed"
 kill -0 "$lookout_pid" || fail "Lookout ended"
 
-echo "3. Enable, the helpers running again, then Exit"
+echo "3. Enable, offline, nothing running"
 open_menu || fail "no menu the second time"
 shot "$work/menu-disabled.png"
 keep "$work/menu-disabled.png" lookout-e2e-menu-disabled.png
 xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + 3 + 16 )) sleep 0.3 click 1
 menu_gone || fail "the menu stayed open after the click"
-for i in $(seq 1 20); do icon=$(tray_icon); [ "$icon" != 704 ] && [ "$icon" != none ] && break; sleep 0.5; done
-echo "   Enable: tray icon $icon"
-case "$icon" in 701|703|705|706) ;; *) fail "the monitor did not come back on (icon $icon)" ;; esac
-# With a connection Enable has launched them itself; without one they are started by hand
-# and the next tick adopts them.
-sleep 1
-[ "$(helpers_running)" -eq 2 ] || start_helpers
-for i in $(seq 1 20); do icon=$(tray_icon); case "$icon" in 705|706) break ;; esac; sleep 0.5; done
-case "$icon" in 705|706) ;; *) fail "the helpers do not count as running (icon $icon)" ;; esac
-echo "   helpers running: $(helpers_running), tray icon $icon"
-open_menu || fail "no menu the third time"
+expect_icon 703 not-connected "after Enable"
+
+echo "4. the connection comes up: Lookout launches the helpers"
+tw_netns_online || fail "cannot add the route"
+wait_helpers 2 "online"
+expect_icon 705 connected-apps "online with the helpers launched"
+
+echo "5. the connection goes down: Lookout closes the helpers"
+tw_netns_offline || fail "cannot remove the route"
+wait_helpers 0 "offline"
+expect_icon 703 not-connected-after-apps "offline after the helpers were closed"
+
+echo "6. up again, then the helpers are closed by hand"
+tw_netns_online || fail "cannot add the route"
+wait_helpers 2 "online again"
+expect_icon 705 connected-apps-again "online again"
+for name in alpha beta; do tw_wine taskkill /im "$name.exe" </dev/null >/dev/null 2>&1; done
+wait_helpers 0 "closed by hand"
+expect_icon 701 connected "online, nothing running"
+
+echo "7. Exit"
+open_menu || fail "no menu the last time"
 xdotool mousemove $(( MENU_X + MENU_W / 2 )) $(( MENU_Y + MENU_H - 3 - 16 )) sleep 0.3 click 1
-for i in $(seq 1 250); do [ "$(helpers_running)" -eq 0 ] && break; sleep 0.1; done
-[ "$(helpers_running)" -eq 0 ] || fail "$(helpers_running) helpers still run after Exit"
-echo "   helpers closed"
-tw_poll 10 tw_ended "$lookout_pid" || fail "Lookout still runs after Exit"
-wait "$lookout_pid"; rc=$?
+tw_wait_exit "$lookout_pid" 10 || fail "Lookout still runs after Exit"
 [ "$rc" -eq 0 ] || fail "Lookout's exit code is $rc"
 [ "$(tray_icon)" = none ] || fail "the tray icon is still shown"
 echo "   Lookout ended, tray icon removed"
-enabled=$("$WINE" reg query "$options" /v Enabled </dev/null 2>/dev/null | tr -d '\r' | awk '/Enabled/ {print $NF}')
+enabled=$(tw_wine reg query "$options" /v Enabled </dev/null 2>/dev/null | tr -d '\r' | awk '/Enabled/ {print $NF}')
 [ "$enabled" = True ] || fail "stored Enabled is '$enabled', not True"
 echo "   stored Enabled: True"
 echo "PASS"

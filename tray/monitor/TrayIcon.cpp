@@ -11,20 +11,33 @@ namespace tw::tray {
 namespace {
 
 // Wine's stand-alone tray window (the one it shows when the desktop has no system tray of
-// its own) draws a new icon over the old one without erasing it first, so every pixel that
-// is transparent in the new icon keeps the old icon's colour: 703 after 706 looks like 706.
-// Having the window erase and repaint itself, its icons included, puts the true picture back.
-// No such window exists on Windows.
-void RepaintStandaloneTray() {
-    if (HWND tray = FindWindowA("__winex11_standalone_tray", nullptr))
-        RedrawWindow(tray, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+// its own) draws a new icon over the old one without erasing it, so every pixel that is
+// transparent in the new icon keeps the old icon's colour: 703 after 706 looks like 706.
+// After a modification the window is told to erase and repaint itself, its icons included,
+// at once and again a moment later: when its own repaint of the icon is under way as the
+// first request arrives, that request is lost in it. No such window exists on Windows.
+constexpr char kWineStandaloneTray[] = "__winex11_standalone_tray";
+constexpr UINT kRepaintAgainMs = 250;
+UINT_PTR g_repaintTimer = 0;
+
+bool RepaintStandaloneTray() {
+    HWND tray = FindWindowA(kWineStandaloneTray, nullptr);
+    return tray && RedrawWindow(tray, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CALLBACK RepaintStandaloneTrayAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_repaintTimer = 0;
+    RepaintStandaloneTray();
 }
 
 class ShellTrayIcon final : public ITrayIconApi {
 public:
     bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
         const bool done = Shell_NotifyIconA(message, &data) != FALSE;
-        if (done && message == NIM_MODIFY) RepaintStandaloneTray();
+        // One pending timer at most: setting it again moves it.
+        if (done && message == NIM_MODIFY && RepaintStandaloneTray())
+            g_repaintTimer = SetTimer(nullptr, g_repaintTimer, kRepaintAgainMs, &RepaintStandaloneTrayAgain);
         return done;
     }
 };
