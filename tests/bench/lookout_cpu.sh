@@ -16,19 +16,18 @@ seconds=${TW_CPU_SECONDS:-30}
 
 tw_e2e_begin cpu
 tw_netns_create "tw-cpu-$$" "10.233.$(( $$ % 200 + 20 ))" || fail "cannot create a network namespace"
+# Everything Wine runs inside the namespace (tw_wine), the wineserver first.
 tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
-tw_in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+tw_wine cmd /c exit </dev/null >/dev/null 2>&1
 
 drive_c="$WINEPREFIX/drive_c"
 mkdir -p "$drive_c/twcpu"
-appdata=$(tw_in_ns "$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-[ -n "$appdata" ] || fail "no APPDATA"
-folder="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Online Startup"
-tw_in_ns "$WINE" cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
+programs=$(tw_programs_folder) || fail "no APPDATA"
+folder="$programs\\Online Startup"
+tw_wine cmd /c mkdir "$folder" </dev/null >/dev/null 2>&1
 for i in $(seq 1 10); do
     cp "$TW_BIN/idle_app.exe" "$drive_c/twcpu/app$i.exe"
-    tw_in_ns "$WINE" "$TW_BIN/make_link.exe" "$folder\\App $i.lnk" "C:\\twcpu\\app$i.exe" "" </dev/null \
-        >/dev/null 2>&1 || fail "cannot write App $i.lnk"
+    tw_link "$folder\\App $i.lnk" "C:\\twcpu\\app$i.exe" || fail "cannot write App $i.lnk"
 done
 
 # CPU time of a process in nanoseconds: the sum over its threads of the scheduler's run time
@@ -54,18 +53,14 @@ unix_pid() {  # unix_pid EXE-NAME
     done
 }
 
-tw_in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
+tw_wine "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 pids+=($!)
-tw_in_ns "$WINE" "$TW_BIN/probe_loop.exe" </dev/null >/dev/null 2>&1 &
+tw_wine "$TW_BIN/probe_loop.exe" </dev/null >/dev/null 2>&1 &
 pids+=($!)
 cp "$TW_BIN/probe_loop.exe" "$drive_c/twcpu/probe_window.exe"
-tw_in_ns "$WINE" 'C:\twcpu\probe_window.exe' --window </dev/null >/dev/null 2>&1 &
+tw_wine 'C:\twcpu\probe_window.exe' --window </dev/null >/dev/null 2>&1 &
 pids+=($!)
-for i in $(seq 1 150); do
-    [ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] && break
-    sleep 0.1
-done
-[ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] || fail "no tray icon within 15 s"
+tw_wait_window '^Wine System Tray$' 15 >/dev/null || fail "no tray icon within 15 s"
 sleep 5  # start-up done, a few ticks run
 lookout=$(unix_pid Lookout.exe)
 probe=$(unix_pid probe_loop.exe)
