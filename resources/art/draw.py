@@ -1097,10 +1097,9 @@ DOCUMENT16 = [
 ]
 
 
-def document32():
-    """A page with a folded corner and the shortcut arrow."""
-    g = Grid(32)
-    x0, x1, y1, fold = 6, 28, 30, 7
+def folded_page(g, x0, x1, y1, fold):
+    """A white page from x0 to x1 and from the top to y1, its top right corner folded
+    down by `fold` pixels; returns the column where the fold starts."""
     xf = x1 - fold
     for y in range(0, y1 + 1):
         for x in range(x0, x1 + 1):
@@ -1115,6 +1114,14 @@ def document32():
         g.vline(xf + i, i + 1, fold - 1, 's')
     g.vline(xf, 0, fold, 'k')
     g.hline(xf, x1, fold, 'k')
+    return xf
+
+
+def document32():
+    """A page with a folded corner and the shortcut arrow."""
+    g = Grid(32)
+    x0, x1, y1, fold = 6, 28, 30, 7
+    xf = folded_page(g, x0, x1, y1, fold)
     for y, right in ((5, 18), (10, 24), (14, 23), (18, 24), (22, 22), (26, 24)):
         g.hline(x0 + 4, right, y, 's')
     # the shortcut arrow in its box
@@ -1203,20 +1210,7 @@ def document_n(n):
     """A page with a folded corner and the shortcut arrow in its box."""
     g = Grid(n)
     x0, x1, y1, fold = sc(n, 6), n - 1 - sc(n, 3), n - 2, sc(n, 7)
-    xf = x1 - fold
-    for y in range(0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            if x - xf <= y:
-                g.set(x, y, 'W')
-    g.hline(x0, xf, 0, 'k')
-    g.vline(x0, 0, y1, 'k')
-    g.hline(x0, x1, y1, 'k')
-    g.vline(x1, fold, y1, 'k')
-    for i in range(fold + 1):
-        g.set(xf + i, i, 'k')
-        g.vline(xf + i, i + 1, fold - 1, 's')
-    g.vline(xf, 0, fold, 'k')
-    g.hline(xf, x1, fold, 'k')
+    xf = folded_page(g, x0, x1, y1, fold)
     for y in range(sc(n, 5), y1 - 1, max(2, sc(n, 4))):
         right = xf - 2 if y <= fold else x1 - 2 - (y % 3)
         g.hline(x0 + max(2, sc(n, 4)), right, y, 's')
