@@ -17,8 +17,7 @@ seconds=${TW_CPU_SECONDS:-30}
 tw_e2e_begin cpu
 tw_netns_create "tw-cpu-$$" "10.233.$(( $$ % 200 + 20 ))" || fail "cannot create a network namespace"
 # Everything Wine runs inside the namespace (tw_wine), the wineserver first.
-tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
-tw_wine cmd /c exit </dev/null >/dev/null 2>&1
+tw_start_server
 
 drive_c="$WINEPREFIX/drive_c"
 mkdir -p "$drive_c/twcpu"

@@ -28,8 +28,7 @@ command -v xdotool >/dev/null || fail "needs xdotool"
 tw_e2e_begin menu
 tw_netns_create "tw-menu-$$" "10.234.$(( $$ % 200 + 20 ))" || fail "cannot create a network namespace"
 # Everything Wine runs inside the namespace (tw_wine), the wineserver first.
-tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
-tw_wine cmd /c exit </dev/null >/dev/null 2>&1
+tw_start_server
 
 lookout="$TW_BIN/Lookout.exe"
 [ -f "$lookout" ] || fail "no $lookout"

@@ -26,8 +26,7 @@ offline() { tw_netns_offline; }
 
 # Everything Wine runs inside the namespace, the wineserver first.
 in_ns() { tw_in_ns "$@"; }
-in_ns wineserver -p </dev/null >/dev/null 2>&1
-in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+tw_start_server
 
 now() { date +%s.%N; }
 since() { echo "$(now) - $1" | bc; }

@@ -39,8 +39,7 @@ tw_e2e_begin marshal
 # Lookout's turn.
 tw_netns_create "tw-mw-$$" "10.232.$octet" || fail "cannot create a network namespace"
 in_ns() { tw_in_ns "$@"; }
-in_ns wineserver -p </dev/null >/dev/null 2>&1
-in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+tw_start_server
 
 # ---- 0. The prefix ------------------------------------------------------------------------
 c="$WINEPREFIX/drive_c"

@@ -67,8 +67,7 @@ octet=$(( $$ % 200 + 20 ))
 tw_e2e_begin setup
 tw_netns_create "tw-su-$$" "10.233.$octet" || fail "cannot create a network namespace"
 in_ns() { tw_in_ns "$@"; }
-in_ns wineserver -p </dev/null >/dev/null 2>&1
-in_ns "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+tw_start_server
 # Wine started from here reaches the namespace's wineserver, but only programs started
 # inside see its connection: every Wine command below runs there.
 WINE_OUTSIDE=$WINE

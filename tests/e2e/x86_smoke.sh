@@ -55,8 +55,7 @@ check_lookout_warning() {
 
 check_lookout_monitor() {
     tw_netns_create "tw-x86-$$" "10.233.$(( $$ % 200 + 20 ))" || fail "cannot create a network namespace"
-    tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
-    tw_wine cmd /c exit </dev/null >/dev/null 2>&1
+    tw_start_server
     mkdir -p "$WINEPREFIX/drive_c/twx86"
     cp "$TW_BIN/idle_app.exe" "$WINEPREFIX/drive_c/twx86/alpha.exe"
     cp "$TW_BIN/idle_app.exe" "$WINEPREFIX/drive_c/twx86/stubborn.exe"

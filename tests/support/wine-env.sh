@@ -55,9 +55,15 @@ tw_new_prefix() {  # tw_new_prefix TEMPLATE DEST
     rm -f "$2/.tw-ready"
 }
 
+# Starts the prefix's wineserver and warms Wine up. After tw_netns_create the server starts
+# inside the namespace, so that every Wine program started later (tw_wine) sees its connection.
 tw_start_server() {
-    wineserver -p </dev/null >/dev/null 2>&1
-    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    if [ -n "${TW_NS:-}" ]; then
+        tw_in_ns wineserver -p </dev/null >/dev/null 2>&1
+    else
+        wineserver -p </dev/null >/dev/null 2>&1
+    fi
+    tw_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # Sets the prefix's screen resolution (dots per inch; 96 is 100 %, 144 is 150 %) as the
