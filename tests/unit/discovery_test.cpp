@@ -16,6 +16,7 @@
 
 namespace {
 
+using tw::test::FakeClock;
 using tw::test::FakePrompter;
 using tw::test::FakeProcess;
 using tw::test::FakeProcesses;
@@ -193,14 +194,22 @@ TEST(KnownProcesses, AnIdReusedBetweenTheEnumerationAndTheOpenIsNotTrusted) {
     EXPECT_EQ(id, FindRunningApp("C:\\App\\app.exe")) << "read again at the next enumeration";
 }
 
-TEST(KnownProcesses, AnUnreadableProcessIsAskedAFewTimesThenLeftAlone) {
+TEST(KnownProcesses, AnUnreadableProcessIsAskedForTenSecondsThenLeftAlone) {
+    FakeClock clock;
     FakeProcesses processes;
     FakeProcess& locked = processes.Add("C:\\App\\locked.exe");
     locked.openable = false;
     const ProcessId id = locked.id;
+    // A burst of enumerations (one per listed program in a tick) does not use up the tries.
     for (int i = 0; i < 6; ++i) ListProcesses();
-    EXPECT_EQ(3u, processes.reads.size());
+    clock.Advance(9.5);
+    ListProcesses();
+    EXPECT_EQ(7u, processes.reads.size());
     EXPECT_EQ(id, processes.reads.back());
+    clock.Advance(1.0);
+    ListProcesses();
+    ListProcesses();
+    EXPECT_EQ(7u, processes.reads.size());
     // One that can be read at the second try is found.
     FakeProcess& starting = processes.Add("C:\\App\\starting.exe");
     starting.openable = false;

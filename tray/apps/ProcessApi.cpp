@@ -98,8 +98,10 @@ constexpr ULONG kSystemProcessInformation = 5;
 constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 bool StampsFromSystem(NtQuerySystemInformationFn query, std::vector<ProcessStamp>& stamps) {
-    // ULONGLONG elements keep the records 8-byte aligned.
-    std::vector<ULONGLONG> buffer(4096);
+    // ULONGLONG elements keep the records 8-byte aligned. The size that sufficed last time is
+    // where the next call starts, so that a tick normally takes one snapshot, not two.
+    static size_t lastSize = 4096;
+    std::vector<ULONGLONG> buffer(lastSize);
     LONG status;
     for (;;) {
         ULONG needed = 0;
@@ -110,6 +112,7 @@ bool StampsFromSystem(NtQuerySystemInformationFn query, std::vector<ProcessStamp
         buffer.resize(std::max<size_t>(buffer.size() * 2, needed / sizeof(ULONGLONG) + 512));
     }
     if (status < 0) return false;
+    lastSize = buffer.size();
     const char* record = reinterpret_cast<const char*>(buffer.data());
     for (;;) {
         const auto* info = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(record);

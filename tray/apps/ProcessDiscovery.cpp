@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "Clock.h"
 #include "Prompt.h"
 
 namespace tw::tray {
@@ -18,14 +19,15 @@ struct KnownProcess {
     ProcessId id = 0;
     std::uint64_t created = 0;
     std::string exePath;
-    int failedReads = 0;
+    double firstFailure = -1;  // Clock().Now() of the first read that failed; -1: none yet
 };
 std::vector<KnownProcess> g_known;
 unsigned g_knownGeneration = 0;
 
-// A process whose path could not be read is asked again this many times (a process that is
-// still starting may not tell its path yet), then left alone while it lives.
-constexpr int kReadAttempts = 3;
+// A process whose path could not be read is asked again at every enumeration for this long
+// (a process that is still starting may not tell its path yet), then left alone while it
+// lives. A time, not a number of tries: one tick may enumerate once per listed program.
+constexpr double kReadRetrySeconds = 10.0;
 
 // The processes the process status strategy lists now, each opened only when it is new to
 // the enumeration: the path of a known id is taken as it was read when the enumeration gives
@@ -53,16 +55,17 @@ bool PsapiProcessesKnown(std::vector<ProcessEntry>& entries) {
                           stamp.created != 0 && before->created == stamp.created;
         if (same) {
             entry.exePath = std::move(before->exePath);
-            entry.failedReads = before->failedReads;
+            entry.firstFailure = before->firstFailure;
         }
-        if (!same || (entry.exePath.empty() && entry.failedReads < kReadAttempts)) {
+        if (!same || (entry.exePath.empty() &&
+                      Clock().Now() - entry.firstFailure < kReadRetrySeconds)) {
             std::uint64_t created = 0;
             // The creation time of the opened process must be the listed one: otherwise the id
             // was reused in between and the path is another process's.
             if (!api.ReadProcess(stamp.id, entry.exePath, created) ||
                 (stamp.created != 0 && created != stamp.created)) {
                 entry.exePath.clear();
-                ++entry.failedReads;
+                if (entry.firstFailure < 0) entry.firstFailure = Clock().Now();
             }
         }
         // A process whose path cannot be read (another user's, a system process) is left
