@@ -200,7 +200,7 @@ TEST(KnownProcesses, AnUnreadableProcessIsAskedForTenSecondsThenLeftAlone) {
     FakeProcess& locked = processes.Add("C:\\App\\locked.exe");
     locked.openable = false;
     const ProcessId id = locked.id;
-    // A burst of enumerations (one per listed program in a tick) does not use up the tries.
+    // A burst of enumerations (one per listed program) does not use up the tries.
     for (int i = 0; i < 6; ++i) ListProcesses();
     clock.Advance(9.5);
     ListProcesses();

@@ -26,7 +26,8 @@ unsigned g_knownGeneration = 0;
 
 // A process whose path could not be read is asked again at every enumeration for this long
 // (a process that is still starting may not tell its path yet), then left alone while it
-// lives. A time, not a number of tries: one tick may enumerate once per listed program.
+// lives. A time, not a number of tries: loading the list and the application window
+// enumerate once per listed program, in a burst.
 constexpr double kReadRetrySeconds = 10.0;
 
 // The processes the process status strategy lists now, each opened only when it is new to
