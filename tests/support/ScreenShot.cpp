@@ -77,4 +77,14 @@ RECT Around(RECT rect, int margin) {
     return rect;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP mask = {};
+    GetObjectA(info.hbmMask, sizeof(mask), &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+}
+
 }  // namespace tw::test

@@ -36,4 +36,7 @@ private:
 // `rect` grown by `margin` pixels on every side.
 RECT Around(RECT rect, int margin);
 
+// The pixel width of an icon, from its mask bitmap (which every icon has); 0 for no icon.
+int IconWidth(HICON icon);
+
 }  // namespace tw::test

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Resources.h"
+#include "ScreenShot.h"
 #include "TrayUiTestKit.h"
 #include "Units.h"
 #include "apps/Launch.h"
@@ -25,6 +26,7 @@
 namespace {
 
 using namespace tw::tray;
+using tw::test::IconWidth;
 using tw::test::PumpUntil;
 
 // The pixels of an icon drawn at 32 x 32 on white.
@@ -49,16 +51,6 @@ std::vector<COLORREF> IconPixels(HICON icon) {
     DeleteObject(bitmap);
     DeleteDC(dc);
     return pixels;
-}
-
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!icon || !GetIconInfo(icon, &info)) return 0;
-    BITMAP colour = {};
-    GetObjectA(info.hbmColor, sizeof(colour), &colour);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return colour.bmWidth;
 }
 
 std::vector<COLORREF> ResourceIconPixels(int id) {

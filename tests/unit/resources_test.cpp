@@ -5,21 +5,9 @@
 #include <string>
 
 #include "Resources.h"
+#include "ScreenShot.h"
 
-namespace {
-
-// The pixel size of an icon, from its mask bitmap; 0 for no icon.
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!icon || !GetIconInfo(icon, &info)) return 0;
-    BITMAP mask = {};
-    GetObjectA(info.hbmMask, sizeof(mask), &mask);
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    return mask.bmWidth;
-}
-
-}  // namespace
+using tw::test::IconWidth;
 
 TEST(LoadResString, ReadsTheStringTable) {
     EXPECT_EQ("Connected: Modem", tw::LoadResString(101));
