@@ -154,6 +154,25 @@ TEST(ExpandEnvironment, ReplacesVariablesAndKeepsUnknownOnes) {
     EXPECT_EQ("", ExpandEnvironment(""));
 }
 
+TEST(ExpandEnvironment, NamesTheNativeProgramFoldersOn64BitWindows) {
+    // As a 32-bit program sees them on 64-bit Windows.
+    SetEnvironmentVariableA("ProgramFiles", "C:\\Program Files (x86)");
+    SetEnvironmentVariableA("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    SetEnvironmentVariableA("ProgramW6432", "C:\\Program Files");
+    SetEnvironmentVariableA("CommonProgramFiles", "C:\\Program Files (x86)\\Common Files");
+    SetEnvironmentVariableA("CommonProgramW6432", "C:\\Program Files\\Common Files");
+    const std::string line = "\"%programfiles%\\A\\a.exe\" %CommonProgramFiles%\\x %PROGRAMFILES(X86)%\\b";
+    SetWindows64(true);
+    EXPECT_EQ("\"C:\\Program Files\\A\\a.exe\" C:\\Program Files\\Common Files\\x "
+              "C:\\Program Files (x86)\\b",
+              ExpandEnvironment(line));
+    SetWindows64(false);
+    EXPECT_EQ("\"C:\\Program Files (x86)\\A\\a.exe\" C:\\Program Files (x86)\\Common Files\\x "
+              "C:\\Program Files (x86)\\b",
+              ExpandEnvironment(line));
+    SetWindows64(std::nullopt);
+}
+
 TEST(GetExtension, TakesWhatFollowsTheLastDotOfTheName) {
     const struct {
         const char* name;

@@ -285,7 +285,11 @@ std::string GetFolder(const std::string& path) {
     return TrimNull(std::string(buffer, length));
 }
 
-std::string ExpandEnvironment(const std::string& text) {
+namespace {
+
+// `text` with its %NAME% references replaced (ExpandEnvironmentStringsA); as it is when that
+// fails.
+std::string ExpandStrings(const std::string& text) {
     DWORD size = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
     for (int attempt = 0; attempt < 4 && size > 0; ++attempt) {
         std::vector<char> buffer(size + 1, '\0');
@@ -295,6 +299,42 @@ std::string ExpandEnvironment(const std::string& text) {
         size = needed;
     }
     return text;
+}
+
+// `text` with every `reference` (letter case ignored) replaced by `replacement`.
+std::string ReplaceReference(const std::string& text, const std::string& reference,
+                             const std::string& replacement) {
+    std::string upper = text;
+    if (!upper.empty()) CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    std::string result;
+    std::string::size_type from = 0, at;
+    while ((at = upper.find(reference, from)) != std::string::npos) {
+        result.append(text, from, at - from).append(replacement);
+        from = at + reference.size();
+    }
+    return result.append(text, from, std::string::npos);
+}
+
+bool EnvironmentHas(const char* name) {
+    char probe[4];
+    return GetEnvironmentVariableA(name, probe, sizeof(probe)) != 0;
+}
+
+}  // namespace
+
+std::string ExpandEnvironment(const std::string& text) {
+    // On 64-bit Windows the shell starts the Run values as a 64-bit process, whose
+    // %ProgramFiles% and %CommonProgramFiles% are the native folders; in a 32-bit program they
+    // name "Program Files (x86)". ProgramW6432 and CommonProgramW6432 hold the native ones in
+    // either build.
+    std::string line = text;
+    if (IsWindows64() && line.find('%') != std::string::npos) {
+        if (EnvironmentHas("ProgramW6432"))
+            line = ReplaceReference(line, "%PROGRAMFILES%", "%ProgramW6432%");
+        if (EnvironmentHas("CommonProgramW6432"))
+            line = ReplaceReference(line, "%COMMONPROGRAMFILES%", "%CommonProgramW6432%");
+    }
+    return ExpandStrings(line);
 }
 
 }  // namespace tw::modRegStuff

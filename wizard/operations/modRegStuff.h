@@ -122,7 +122,9 @@ std::string GetRunDllArguments(const std::string& commandLine);
 // backslash) when `path` has no backslash.
 std::string GetFolder(const std::string& path);
 
-// `text` with its %NAME% environment references replaced (ExpandEnvironmentStringsA).
+// `text` with its %NAME% environment references replaced as the shell replaces them when it
+// starts a Run value: on 64-bit Windows %ProgramFiles% and %CommonProgramFiles% name the
+// native folders, in the 32-bit build too.
 std::string ExpandEnvironment(const std::string& text);
 
 // ---- REMOVED.REG and deletion ---------------------------------------------------------
