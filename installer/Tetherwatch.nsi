@@ -182,15 +182,17 @@ Section "Tetherwatch"
 SectionEnd
 
 ; Finish page: the wizard, and then (when that box is checked too) Lookout once the wizard
-; has closed, so that Lookout finds the shortcuts the wizard made.
+; has closed, so that Lookout finds the shortcuts the wizard made. The wizard is started
+; through the shell: its manifest asks an administrator for elevation, which a plain
+; CreateProcess (Exec) cannot give and fails with error 740.
 Function RunWizardNow
     SetOutPath "$INSTDIR"
     SendMessage $mui.FinishPage.ShowReadme ${BM_GETCHECK} 0 0 $0
     ${If} $0 == ${BST_CHECKED}
         HideWindow
-        ExecWait '"$INSTDIR\Marshal.exe"'
+        ExecShellWait "" "$INSTDIR\Marshal.exe"
     ${Else}
-        Exec '"$INSTDIR\Marshal.exe"'
+        ExecShell "" "$INSTDIR\Marshal.exe"
     ${EndIf}
 FunctionEnd
 
