@@ -13,6 +13,7 @@
 #include "apps/Close.h"
 #include "apps/Launch.h"
 #include "apps/ProcessDiscovery.h"
+#include "monitor/MonitorCycle.h"
 #include "monitor/frmDialOsprey.h"
 #include "monitor/modGeneral.h"
 #include "resource.h"
@@ -161,24 +162,12 @@ void frmOsprey::Form_Load() {
     if (AutoPrompt) cmdOk.SetEnabled(true);
 
     // The list shows the processes as they are now: an application started by other means
-    // since the last tick is found again by its path.
-    if (mode == kLaunchAppsMode) {
-        for (size_t index = 0; index < Apps.size(); ++index) {
-            AppInfo& app = Apps[index];
-            if (IsProcessRunning(app.ProcessID)) continue;
-            app.ProcessID = FindRunningApp(app.Path);
-            if (!IsProcessRunning(app.ProcessID)) AddEntry(index, AutoPrompt);
-        }
-    } else if (mode == kKillAppsMode) {
-        for (size_t index = 0; index < Apps.size(); ++index) {
-            AppInfo& app = Apps[index];
-            if (!IsProcessRunning(app.ProcessID)) {
-                app.ProcessID = FindRunningApp(app.Path);
-                if (!IsProcessRunning(app.ProcessID)) continue;
-            }
+    // since the last tick is found again by its path (one process list for all of them).
+    if (mode != kLaunchAppsMode && mode != kKillAppsMode) return;
+    RefreshProcessIDs();
+    for (size_t index = 0; index < Apps.size(); ++index)
+        if (IsProcessRunning(Apps[index].ProcessID) == (mode == kKillAppsMode))
             AddEntry(index, AutoPrompt);
-        }
-    }
 }
 
 void frmOsprey::AddEntry(size_t index, bool checked) {
