@@ -201,8 +201,6 @@ std::string Form::Caption() const {
     return std::string(text, length > 0 ? length : 0);
 }
 
-void Form::SetIcon(const Picture& icon) { SetIcon(icon, icon); }
-
 void Form::SetIcon(const Picture& large, const Picture& small) {
     m_icon = large;
     m_smallIcon = small;

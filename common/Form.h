@@ -77,10 +77,8 @@ public:
 
     void SetCaption(const std::string& caption);
     std::string Caption() const;
-    // The title-bar and task-switch icon; the form keeps the picture alive.
-    void SetIcon(const Picture& icon);
-    // The same icon in two sizes: `large` for task switching (ICON_BIG), `small` for the
-    // title bar and taskbar (ICON_SMALL).
+    // The title-bar and task-switch icon in two sizes, kept alive by the form: `large` for
+    // task switching (ICON_BIG), `small` for the title bar and taskbar (ICON_SMALL).
     void SetIcon(const Picture& large, const Picture& small);
     // Icon resource `id` at the sizes the system asks for (LargeIconSize, SmallIconSize).
     void SetIconResource(UINT id);

@@ -70,9 +70,7 @@ void frmDialOsprey::Form_Load() {
     LoadOptions();
     // The start-up icon, until the first tick; kept with the state icons, so it lives after
     // the tick has sent the next one.
-    m_stateIcons[IDI_TRAY_STARTING - IDI_TRAY_CONNECTED] =
-        IconToPicture(LoadResIcon(IDI_TRAY_STARTING, TrayIconSize()));
-    m_trayIcon = m_stateIcons[IDI_TRAY_STARTING - IDI_TRAY_CONNECTED];
+    m_trayIcon = StateIcon(IDI_TRAY_STARTING);
     m_stateIconId = 0;
     FillTrayIconData(Hwnd(), m_trayIcon.Icon(), "Loading...");
     AddTrayIcon();
