@@ -49,7 +49,7 @@ cp "$TW_BIN/idle_app.exe" "$c/Program Files/Sync Tool/sync.exe"
 cp "$TW_BIN/Marshal.exe" "$c/Osprey/Marshal.exe"
 
 programs_win=$(tw_programs_folder) || fail "no APPDATA"
-programs=$(in_ns "$WINE" winepath -u "$programs_win" </dev/null 2>/dev/null | tr -d '\r')
+programs=$(tw_c_path "$programs_win")
 [ -n "$programs" ] || fail "no Unix path for $programs_win"
 startup="$programs/StartUp"
 online="$programs/Online Startup"
@@ -173,19 +173,14 @@ done
 cmp -s "$work/OSPREY.LNK.orig" "$startup/OSPREY.LNK" && echo "   ok: OSPREY.LNK untouched" ||
     { echo "   FAIL: OSPREY.LNK changed" >&2; failures=$((failures + 1)); }
 
-# winedump's report of a link file (it prints each string with its closing NUL).
-dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
-lnk_field() { dump "$1" | sed -n "s/^$2 : //p" | head -n1; }
-lnk_startup() { dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
-lnk_localpath() { dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
 expect_link() {  # FILE PATH WORKDIR ARGUMENTS
     local l="$online/$1"
-    check "$1: path" "$2" "$(lnk_localpath "$l")"
-    check "$1: working directory" "$3" "$(lnk_field "$l" 'Working directory')"
-    check "$1: arguments" "$4" "$(lnk_field "$l" Arguments)"
-    check "$1: icon" "$2" "$(lnk_field "$l" 'Icon path')"
-    check "$1: description" 'Created by Osprey Wizard' "$(lnk_field "$l" Description)"
-    check "$1: show command" 5 "$(lnk_startup "$l")"
+    check "$1: path" "$2" "$(tw_lnk_path "$l")"
+    check "$1: working directory" "$3" "$(tw_lnk_field "$l" 'Working directory')"
+    check "$1: arguments" "$4" "$(tw_lnk_field "$l" Arguments)"
+    check "$1: icon" "$2" "$(tw_lnk_field "$l" 'Icon path')"
+    check "$1: description" 'Created by Osprey Wizard' "$(tw_lnk_field "$l" Description)"
+    check "$1: show command" 5 "$(tw_lnk_startup "$l")"
 }
 expect_link 'Pager (2).lnk' 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
 expect_link 'Sync Tool.lnk' 'C:\Program Files\Sync Tool\sync.exe' 'C:\Program Files\Sync Tool\' SyncApp

@@ -75,9 +75,9 @@ WINE="in_ns_wine"
 in_ns_wine() { tw_in_ns "$WINE_OUTSIDE" "$@"; }
 tw_setup_paths
 dir_win=$TW_INSTALL_DIR
-dir=$(tw_unix_path "$dir_win")
-programs=$(tw_unix_path "$TW_PROGRAMS")
-[ -n "$dir" ] && [ -n "$programs" ] || fail "no Unix paths for $dir_win and $TW_PROGRAMS"
+[ -n "$TW_PROGRAMS" ] || fail "no APPDATA"
+dir=$(tw_c_path "$dir_win")
+programs=$(tw_c_path "$TW_PROGRAMS")
 online="$programs/Online Startup"
 [ ! -e "$online" ] || fail "the Online StartUp folder exists before Setup"
 
@@ -103,9 +103,6 @@ end_lookout() {
     local i; for i in $(seq 1 100); do lookout_runs || return 0; sleep 0.1; done
     fail "Lookout did not end"
 }
-dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
-lnk_path() { dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
-lnk_field() { dump "$1" | sed -n "s/^$2 : //p" | head -n1; }
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tetherwatch'
 # The Apps & Features values, read once by read_values; reg_value NAME gives "TYPE DATA".
 read_values() { values=$("$WINE" reg query "$uninstall_key" </dev/null 2>/dev/null | tr -d '\r'); }
@@ -121,12 +118,12 @@ for exe in Lookout.exe Marshal.exe; do
     same "$exe is the build's" "$TW_BIN/$exe" "$dir/$exe"
 done
 same "README.txt is README.md" <(tr -d '\r' <"$dir/README.txt") "$TW_SOURCE/README.md"
-check "OSPREY.LNK's target" "$dir_win\\Lookout.exe" "$(lnk_path "$programs/StartUp/OSPREY.LNK")"
-check "OSPREY.LNK's working directory" "$dir_win" "$(lnk_field "$programs/StartUp/OSPREY.LNK" 'Working directory')"
+check "OSPREY.LNK's target" "$dir_win\\Lookout.exe" "$(tw_lnk_path "$programs/StartUp/OSPREY.LNK")"
+check "OSPREY.LNK's working directory" "$dir_win" "$(tw_lnk_field "$programs/StartUp/OSPREY.LNK" 'Working directory')"
 check "Start menu" $'Lookout.lnk\nOnline StartUp Wizard.lnk\nUninstall Tetherwatch.lnk' "$(listing "$programs/Tetherwatch")"
-check "Start menu: Lookout" "$dir_win\\Lookout.exe" "$(lnk_path "$programs/Tetherwatch/Lookout.lnk")"
-check "Start menu: wizard" "$dir_win\\Marshal.exe" "$(lnk_path "$programs/Tetherwatch/Online StartUp Wizard.lnk")"
-check "Start menu: uninstaller" "$dir_win\\Uninstall.exe" "$(lnk_path "$programs/Tetherwatch/Uninstall Tetherwatch.lnk")"
+check "Start menu: Lookout" "$dir_win\\Lookout.exe" "$(tw_lnk_path "$programs/Tetherwatch/Lookout.lnk")"
+check "Start menu: wizard" "$dir_win\\Marshal.exe" "$(tw_lnk_path "$programs/Tetherwatch/Online StartUp Wizard.lnk")"
+check "Start menu: uninstaller" "$dir_win\\Uninstall.exe" "$(tw_lnk_path "$programs/Tetherwatch/Uninstall Tetherwatch.lnk")"
 check "Online StartUp folder, empty" "" "$(listing "$online")"
 read_values
 check DisplayName "REG_SZ Tetherwatch" "$(reg_value DisplayName)"

@@ -58,14 +58,6 @@ reg_get() {
         awk -v name="$1" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
 }
 
-# winedump's report of a link file (it prints each string with its closing NUL).
-dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
-# A string field of the report: "Label : value".
-lnk_field() {  # FILE LABEL
-    dump "$1" | sed -n "s/^$2 : //p" | head -n1
-}
-lnk_startup() { dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
-lnk_localpath() { dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
 
 expect_eq() {  # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: expected [$2], got [$3]"; fi
@@ -85,39 +77,39 @@ expect_eq "Expand is stored expandable" 'REG_EXPAND_SZ %SystemRoot%\notepad.exe 
 out=$(run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Tray 'Tray Agent')
 expect_eq "Tray: messages" $'STEP\nMSGBOX 64 The shortcut was created successfuly.' "$out"
 l="$c/Online/Tray Agent.lnk"
-expect_eq "Tray: show command" 5 "$(lnk_startup "$l")"
-expect_eq "Tray: path" 'C:\Apps\Tray\Tray.exe' "$(lnk_localpath "$l")"
-expect_eq "Tray: working directory" 'C:\Apps\Tray\' "$(lnk_field "$l" 'Working directory')"
-expect_eq "Tray: arguments" '-min' "$(lnk_field "$l" Arguments)"
-expect_eq "Tray: icon" 'C:\Apps\Tray\Tray.exe' "$(lnk_field "$l" 'Icon path')"
-expect_eq "Tray: description" 'Created by Osprey Wizard' "$(lnk_field "$l" Description)"
+expect_eq "Tray: show command" 5 "$(tw_lnk_startup "$l")"
+expect_eq "Tray: path" 'C:\Apps\Tray\Tray.exe' "$(tw_lnk_path "$l")"
+expect_eq "Tray: working directory" 'C:\Apps\Tray\' "$(tw_lnk_field "$l" 'Working directory')"
+expect_eq "Tray: arguments" '-min' "$(tw_lnk_field "$l" Arguments)"
+expect_eq "Tray: icon" 'C:\Apps\Tray\Tray.exe' "$(tw_lnk_field "$l" 'Icon path')"
+expect_eq "Tray: description" 'Created by Osprey Wizard' "$(tw_lnk_field "$l" Description)"
 
 run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER 'My App' 'My App' >/dev/null
 l="$c/Online/My App.lnk"
-expect_eq "quoted: path" 'C:\Program Files\My App\app.exe' "$(lnk_localpath "$l")"
-expect_eq "quoted: arguments" '/tray' "$(lnk_field "$l" Arguments)"
-expect_eq "quoted: working directory" 'C:\Program Files\My App\' "$(lnk_field "$l" 'Working directory')"
+expect_eq "quoted: path" 'C:\Program Files\My App\app.exe' "$(tw_lnk_path "$l")"
+expect_eq "quoted: arguments" '/tray' "$(tw_lnk_field "$l" Arguments)"
+expect_eq "quoted: working directory" 'C:\Program Files\My App\' "$(tw_lnk_field "$l" 'Working directory')"
 
 run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER 'Mirabilis ICQ' ICQ >/dev/null
 l="$c/Online/ICQ.lnk"
-expect_eq "ICQ: path" 'C:\Apps\ICQ\ICQ.EXE' "$(lnk_localpath "$l")"
-expect_eq "ICQ: icon" 'C:\Apps\ICQ\ICQ.EXE' "$(lnk_field "$l" 'Icon path')"
-expect_eq "ICQ: working directory" 'C:\Apps\ICQ\' "$(lnk_field "$l" 'Working directory')"
-expect_eq "ICQ: no arguments" '' "$(lnk_field "$l" Arguments)"
+expect_eq "ICQ: path" 'C:\Apps\ICQ\ICQ.EXE' "$(tw_lnk_path "$l")"
+expect_eq "ICQ: icon" 'C:\Apps\ICQ\ICQ.EXE' "$(tw_lnk_field "$l" 'Icon path')"
+expect_eq "ICQ: working directory" 'C:\Apps\ICQ\' "$(tw_lnk_field "$l" 'Working directory')"
+expect_eq "ICQ: no arguments" '' "$(tw_lnk_field "$l" Arguments)"
 
 run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Panel Panel >/dev/null
 l="$c/Online/Panel.lnk"
 sysdir=$("$WINE" cmd /c echo %SystemRoot%\\system32 </dev/null 2>/dev/null | tr -d '\r')
-expect_eq "RUNDLL: arguments" 'shell32.dll,Control_RunDLL' "$(lnk_field "$l" Arguments)"
-expect_eq "RUNDLL: icon" 'shell32.dll' "$(lnk_field "$l" 'Icon path')"
-expect_eq "RUNDLL: working directory" "$sysdir" "$(lnk_field "$l" 'Working directory')"
-expect_eq "RUNDLL: show command" 5 "$(lnk_startup "$l")"
+expect_eq "RUNDLL: arguments" 'shell32.dll,Control_RunDLL' "$(tw_lnk_field "$l" Arguments)"
+expect_eq "RUNDLL: icon" 'shell32.dll' "$(tw_lnk_field "$l" 'Icon path')"
+expect_eq "RUNDLL: working directory" "$sysdir" "$(tw_lnk_field "$l" 'Working directory')"
+expect_eq "RUNDLL: show command" 5 "$(tw_lnk_startup "$l")"
 
 run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Expand Expand >/dev/null
 l="$c/Online/Expand.lnk"
 windir=$("$WINE" cmd /c echo %SystemRoot% </dev/null 2>/dev/null | tr -d '\r')
-expect_eq "REG_EXPAND_SZ: expanded path" "$windir\\notepad.exe" "$(lnk_localpath "$l")"
-expect_eq "REG_EXPAND_SZ: arguments" '/e' "$(lnk_field "$l" Arguments)"
+expect_eq "REG_EXPAND_SZ: expanded path" "$windir\\notepad.exe" "$(tw_lnk_path "$l")"
+expect_eq "REG_EXPAND_SZ: arguments" '/e' "$(tw_lnk_field "$l" Arguments)"
 
 # ---- 2. the values are gone, and REMOVED.REG brings them back ---------------------------
 for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do
@@ -243,9 +235,9 @@ expect_eq "clashes: Online StartUp folder" $'Old (2).lnk\nPager (2).lnk\nPager.l
 expect_eq "clashes: StartUp folder empty" '' "$(ls -A "$x/StartUp")"
 cmp -s "$work/Pager.lnk.orig" "$x/Online/Pager.lnk" && pass "clashes: Pager.lnk moved byte for byte" || fail "Pager.lnk differs"
 cmp -s "$work/old.lnk.orig" "$x/Online/old.lnk" && pass "clashes: old.lnk untouched" || fail "old.lnk changed"
-expect_eq "clashes: Same.lnk is the new one" 'Created by Osprey Wizard' "$(lnk_field "$x/Online/Same.lnk" Description)"
+expect_eq "clashes: Same.lnk is the new one" 'Created by Osprey Wizard' "$(tw_lnk_field "$x/Online/Same.lnk" Description)"
 # Every program, with its arguments, is started by one shortcut of the folder.
-starts=$(for l in "$x/Online"/*.lnk; do echo "$(lnk_localpath "$l") $(lnk_field "$l" Arguments)"; done | LC_ALL=C sort)
+starts=$(for l in "$x/Online"/*.lnk; do echo "$(tw_lnk_path "$l") $(tw_lnk_field "$l" Arguments)"; done | LC_ALL=C sort)
 expect_eq "clashes: the programs the shortcuts start" 'C:\Apps\Clash\link.exe -from-startup
 C:\Apps\Clash\machine.exe -m
 C:\Apps\Clash\new.exe 

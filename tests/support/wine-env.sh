@@ -223,13 +223,23 @@ tw_count() { tw_processes | P="$(echo "$1" | tr 'A-Z' 'a-z')" awk -F'\t' '$2 == 
 tw_programs_folder() {
     [ -n "${TW_PROGRAMS:-}" ] && { echo "$TW_PROGRAMS"; return 0; }
     local appdata
-    appdata=$(tw_wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+    appdata=$(tw_win_env APPDATA)
     [ -n "$appdata" ] && echo "$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
 }
+# A Windows environment variable of the prefix (a program started outside a network
+# namespace still reaches its wineserver).
+tw_win_env() { "$WINE" cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }  # NAME
 
 # The Unix path of a path on the prefix's drive C: (without asking winepath: in the emulated
 # machine every Wine program costs seconds). Folders that exist must be named in their case.
 tw_c_path() { local p=${1#[Cc]:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
+
+# A link file's fields as winedump reports them (it prints each string with its closing NUL):
+# a string field ("Label : value"), the show command, the target's local path. FILE is a Unix path.
+tw_lnk_dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
+tw_lnk_field() { tw_lnk_dump "$1" | sed -n "s/^$2 : //p" | head -n1; }  # FILE LABEL
+tw_lnk_startup() { tw_lnk_dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
+tw_lnk_path() { tw_lnk_dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
 
 tw_link() { tw_wine "$TW_BIN/make_link.exe" "$@" </dev/null >/dev/null 2>&1; }  # LINK TARGET [ARGUMENTS]
 
@@ -254,14 +264,11 @@ tw_show_failure() {  # NAME
 # delete its own file, so the caller does, and removes DIR when nothing else is left in it.
 # Paths are Windows paths; needs $WINE and WINEPREFIX (tw_wine_env).
 
-tw_win_env() { "$WINE" cmd /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }  # NAME
-tw_unix_path() { "$WINE" winepath -u "$1" </dev/null 2>/dev/null | tr -d '\r'; }  # WINPATH
-
 # Sets TW_INSTALL_DIR (the default install folder), TW_PROGRAMS and TW_STARTUP (the Start
 # menu's Programs folder and the StartUp folder in it).
 tw_setup_paths() {
     TW_INSTALL_DIR="$(tw_win_env LOCALAPPDATA)\\Programs\\Tetherwatch"
-    TW_PROGRAMS="$(tw_win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs"
+    TW_PROGRAMS=$(tw_programs_folder)
     TW_STARTUP="$TW_PROGRAMS\\StartUp"
 }
 
@@ -273,8 +280,7 @@ tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code
     "$WINE" "$1\\Uninstall.exe" /S "_?=$1" </dev/null >/dev/null 2>&1
     local rc=$? dir
     [ "$rc" -eq 0 ] || return "$rc"
-    dir=$(tw_unix_path "$1")
-    [ -n "$dir" ] || return 1
+    dir=$(tw_c_path "$1")
     rm -f "$dir/Uninstall.exe"
     rmdir "$dir" 2>/dev/null
     return 0
@@ -284,7 +290,7 @@ tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code
 # leave of it (tw_setup_removed): each prints what is wrong and returns non-zero then.
 tw_setup_installed() {  # DIR
     local dir programs bad=0 f
-    dir=$(tw_unix_path "$1"); programs=$(tw_unix_path "$TW_PROGRAMS")
+    dir=$(tw_c_path "$1"); programs=$(tw_c_path "$TW_PROGRAMS")
     for f in "$dir/Lookout.exe" "$dir/Marshal.exe" "$dir/README.txt" "$dir/LICENSE.txt" \
              "$dir/Uninstall.exe" "$programs/StartUp/OSPREY.LNK" "$programs/Tetherwatch/Lookout.lnk" \
              "$programs/Tetherwatch/Online StartUp Wizard.lnk" \
@@ -299,7 +305,7 @@ tw_setup_installed() {  # DIR
 
 tw_setup_removed() {  # DIR
     local dir programs bad=0 f key
-    dir=$(tw_unix_path "$1"); programs=$(tw_unix_path "$TW_PROGRAMS")
+    dir=$(tw_c_path "$1"); programs=$(tw_c_path "$TW_PROGRAMS")
     for f in "$dir/Lookout.exe" "$dir/Marshal.exe" "$dir/README.txt" "$dir/LICENSE.txt" \
              "$dir/Uninstall.exe" "$programs/StartUp/OSPREY.LNK" "$programs/Tetherwatch"; do
         [ -e "$f" ] && { echo "not removed: $f"; bad=1; }
