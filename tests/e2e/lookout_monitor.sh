@@ -60,13 +60,12 @@ link Spaced.lnk "$spaced" '"Spaced Window"'
 echo "0. offline; Beta already runs; Lookout starts"
 in_ns "$WINE" "$beta" "Beta Window" </dev/null >/dev/null 2>&1 &
 pids+=($!)
-for i in $(seq 1 100); do [ -n "$(tw_windows "^Beta Window$")" ] && break; sleep 0.1; done
+tw_wait_window "^Beta Window$" 10 >/dev/null
 [ "$(tw_count "$beta")" -eq 1 ] || fail "Beta did not start"
 in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 lookout=$!
 pids+=("$lookout")
-for i in $(seq 1 150); do [ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] && break; sleep 0.1; done
-[ -n "$(xdotool search --name 'Wine System Tray' 2>/dev/null)" ] || fail "no tray icon within 15 s"
+tw_wait_window '^Wine System Tray$' 15 >/dev/null || fail "no tray icon within 15 s"
 sleep 2.5  # one tick at least
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
 for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
@@ -92,9 +91,8 @@ echo "   all running $launched s after the route was added"
 [ "$(tw_count "$beta")" -eq 1 ] || fail "Beta runs $(tw_count "$beta") times: it was not adopted"
 [ "$(tw_count "$planted")" -eq 0 ] || fail "the planted first-word program ran"
 [ "$(tw_count "$spaced")" -eq 1 ] || fail "the program in 'My Apps' did not run once"
-sleep 1
 for name in "Alpha Window" "Spaced Window" "Stubborn One" "Stubborn Two"; do
-    [ -n "$(tw_windows "^$name$")" ] || fail "no window '$name'"
+    tw_wait_window "^$name$" 15 >/dev/null || fail "no window '$name'"
 done
 app_one=$(tw_windows "^Stubborn One$")
 app_two=$(tw_windows "^Stubborn Two$")
