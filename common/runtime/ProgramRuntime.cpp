@@ -7,8 +7,9 @@
 //     ends the program with a message, as an exception nobody can catch would;
 //   - the library's error reports (std::__throw_*), made by the inline code of strings,
 //     vectors and std::function on a length, range or call that cannot be: the same;
-//   - the catch and resume entry points that the library's own compiled string code names in
-//     its (never entered) clean-up paths;
+//   - the catch and resume entry points and the personality routines that the library's own
+//     compiled string code and the link-time optimised code name in their (never entered)
+//     clean-up paths;
 //   - the terminate handler, which would print the exception's type with the name demangler.
 #include <windows.h>
 
@@ -62,9 +63,12 @@ void* __cxa_begin_catch(void*) noexcept { std::abort(); }
 void __cxa_end_catch() { std::abort(); }
 void __cxa_rethrow() { std::abort(); }
 void _Unwind_Resume(void*) { std::abort(); }
+// The C personality is what code optimised across files at link time names for clean-ups.
 #if defined(__SEH__)
 void __gxx_personality_seh0() { std::abort(); }
+void __gcc_personality_seh0() { std::abort(); }
 #else
 void __gxx_personality_v0() { std::abort(); }
+void __gcc_personality_v0() { std::abort(); }
 #endif
 }
