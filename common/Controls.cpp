@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Form.h"
+#include "System.h"
 #include "Units.h"
 
 namespace tw {
@@ -45,10 +46,10 @@ void Control::CreateChild(Form& form, const char* className, DWORD style, DWORD 
         x += frame->Left();
         y += frame->Top();
     }
-    m_hwnd = CreateWindowExA(exStyle, className, text.c_str(), (style | WS_CHILD) & ~WS_VISIBLE,
-                             TwipsToPixelsX(x), TwipsToPixelsY(y), TwipsToPixelsX(rect.width),
-                             TwipsToPixelsY(rect.height), form.Hwnd(),
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_id)), GetModuleHandleA(nullptr), nullptr);
+    m_hwnd = sys::MakeWindow(exStyle, className, text, (style | WS_CHILD) & ~WS_VISIBLE,
+                               TwipsToPixelsX(x), TwipsToPixelsY(y), TwipsToPixelsX(rect.width),
+                               TwipsToPixelsY(rect.height), form.Hwnd(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_id)), nullptr);
     SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
     // A group box drawn over its members would hide them: keep frames at the bottom.
     if (frame) SetWindowPos(frame->Hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -88,16 +89,11 @@ void Control::SetEnabled(bool enabled) {
 bool Control::Enabled() const { return m_hwnd && IsWindowEnabled(m_hwnd); }
 
 void Control::SetText(const std::string& text) {
-    if (m_hwnd) SetWindowTextA(m_hwnd, text.c_str());
+    if (m_hwnd) sys::SetText(m_hwnd, text);
 }
 
 std::string Control::Text() const {
-    if (!m_hwnd) return std::string();
-    int length = GetWindowTextLengthA(m_hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    length = GetWindowTextA(m_hwnd, &text[0], length + 1);
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
+    return sys::WindowText(m_hwnd);
 }
 
 void Control::SetFocus() {
@@ -107,19 +103,22 @@ void Control::SetFocus() {
 void Control::SetToolTip(const std::string& text) {
     if (!m_hwnd || !m_form || !m_form->Hwnd()) return;
     if (!m_form->m_toolTip) {
-        m_form->m_toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                            m_form->Hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_form->m_toolTip = sys::MakeWindow(WS_EX_TOPMOST, "tooltips_class32", std::string(),
+                                              WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                              CW_USEDEFAULT, CW_USEDEFAULT, m_form->Hwnd(), nullptr, nullptr);
         SendMessageA(m_form->m_toolTip, TTM_SETMAXTIPWIDTH, 0, 400);
     }
-    TOOLINFOA info = {};
+    // TOOLINFOA and TOOLINFOW differ only in the type their text points to.
+    const SystemText tip(text);
+    TOOLINFOW info = {};
     info.cbSize = sizeof(info);
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = m_form->Hwnd();
     info.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
-    info.lpszText = const_cast<char*>(text.c_str());  // the tooltip copies the text
-    SendMessageA(m_form->m_toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    SendMessageA(m_form->m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    info.lpszText = const_cast<wchar_t*>(static_cast<const wchar_t*>(tip.Either()));  // copied
+    const bool wide = UnicodeSystem();
+    sys::Send(m_form->m_toolTip, wide ? TTM_DELTOOLW : TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    sys::Send(m_form->m_toolTip, wide ? TTM_ADDTOOLW : TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 // ---- Label ---------------------------------------------------------------------------------
@@ -158,8 +157,7 @@ void Label::FitToText() {
     HGDIOBJ old = SelectObject(dc, Owner()->Font());
     std::string text = WithLineFeeds(m_caption);
     RECT r = {0, 0, 0, 0};
-    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r,
-              DT_CALCRECT | DT_LEFT | (m_useMnemonic ? 0 : DT_NOPREFIX));
+    sys::DrawString(dc, text.empty() ? " " : text, r, DT_CALCRECT | DT_LEFT | (m_useMnemonic ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
     ReleaseDC(Hwnd(), dc);
     int width = text.empty() ? 0 : PixelsToTwipsX(r.right - r.left);
@@ -213,12 +211,7 @@ void Button::SetCancel(bool isCancel) {
 
 void Button::SetBold(bool bold) {
     if (!Hwnd()) return;
-    if (bold && !m_boldFont) {
-        LOGFONTA font = {};
-        GetObjectA(Owner()->Font(), sizeof(font), &font);
-        font.lfWeight = FW_BOLD;
-        m_boldFont = CreateFontIndirectA(&font);
-    }
+    if (bold && !m_boldFont) m_boldFont = sys::CreateBoldFont(Owner()->Font());
     SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(bold ? m_boldFont : Owner()->Font()), TRUE);
 }
 
@@ -272,15 +265,8 @@ const char kImageClass[] = "TetherwatchImage";
 }
 
 void Image::Create(Form& form, const TwipsRect& rect) {
-    static bool registered = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &Image::ImageProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kImageClass;
-        return RegisterClassA(&wc) != 0;
-    }();
+    static bool registered = sys::RegisterWindowClass(kImageClass, &Image::ImageProc, 0, LoadCursor(nullptr, IDC_ARROW),
+                                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != 0;
     (void)registered;
     CreateChild(form, kImageClass, 0, 0, std::string(), rect);
     if (Hwnd()) SetWindowLongPtrA(Hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -295,7 +281,7 @@ void Image::SetPicture(const Picture& picture) {
 }
 
 LRESULT CALLBACK Image::ImageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_PAINT) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg != WM_PAINT) return sys::DefaultProc(hwnd, msg, wParam, lParam);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     auto* self = reinterpret_cast<Image*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));

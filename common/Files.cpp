@@ -2,7 +2,7 @@
 // the numbered errors of FileError.
 #include "Files.h"
 
-#include "Handles.h"
+#include "System.h"
 
 namespace tw {
 namespace {
@@ -23,18 +23,8 @@ private:
 };
 
 std::string SystemMessage(DWORD code) {
-    char* text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message;
-    if (length && text) message.assign(text, length);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
-                                message.back() == ' '))
-        message.pop_back();
-    if (message.empty()) message = "Path/File access error";
-    return message;
+    std::string message = sys::ErrorText(code);
+    return message.empty() ? "Path/File access error" : message;
 }
 
 bool Fail(DWORD code, FileError& error) {
@@ -74,17 +64,16 @@ bool Fail(DWORD code, FileError& error) {
     return false;
 }
 
-// True when the pattern names a drive letter ("X:...") that does not exist. FindFirstFileA
+// True when the pattern names a drive letter ("X:...") that does not exist. FindFirstFile
 // reports such a drive as a missing path, which a listing does not count as an error.
 bool NamesMissingDrive(const std::string& pattern) {
     if (pattern.size() < 2 || pattern[1] != ':') return false;
-    char root[] = {pattern[0], ':', '\\', '\0'};
-    return GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR;
+    return sys::DriveType(pattern.substr(0, 2) + "\\") == DRIVE_NO_ROOT_DIR;
 }
 
-bool Matches(const WIN32_FIND_DATAA& entry, unsigned attributes) {
+bool Matches(DWORD entryAttributes, unsigned attributes) {
     const DWORD selective = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (entry.dwFileAttributes & selective & ~static_cast<DWORD>(attributes)) == 0;
+    return (entryAttributes & selective & ~static_cast<DWORD>(attributes)) == 0;
 }
 
 }  // namespace
@@ -97,42 +86,39 @@ std::string Dir(const std::string& pathPattern, unsigned attributes, FileError& 
         pattern += "*.*";
 
     CriticalErrorsOff quiet;
-    WIN32_FIND_DATAA entry;
-    UniqueFind find(FindFirstFileA(pattern.c_str(), &entry));
-    if (!find) {
-        DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
-            code == ERROR_NO_MORE_FILES || code == ERROR_INVALID_NAME) {
-            if (NamesMissingDrive(pattern)) Fail(ERROR_INVALID_DRIVE, error);
-            return std::string();
-        }
+    std::string first;
+    const DWORD code = sys::FindFiles(pattern, [&](const sys::FoundFile& entry) {
+        if (!Matches(entry.attributes, attributes)) return true;
+        first = entry.name;
+        return false;
+    });
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+        code == ERROR_NO_MORE_FILES || code == ERROR_INVALID_NAME) {
+        if (NamesMissingDrive(pattern)) Fail(ERROR_INVALID_DRIVE, error);
+    } else if (code != ERROR_SUCCESS) {
         Fail(code, error);
-        return std::string();
     }
-    do {
-        if (Matches(entry, attributes)) return entry.cFileName;
-    } while (FindNextFileA(find.Get(), &entry));
-    return std::string();
+    return first;
 }
 
 bool FileCopy(const std::string& source, const std::string& destination, FileError& error) {
     error = FileError();
     CriticalErrorsOff quiet;
-    if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) return true;
+    if (sys::CopyFileOver(source, destination)) return true;
     return Fail(GetLastError(), error);
 }
 
 bool Kill(const std::string& path, FileError& error) {
     error = FileError();
     CriticalErrorsOff quiet;
-    if (DeleteFileA(path.c_str())) return true;
+    if (sys::RemoveFile(path)) return true;
     return Fail(GetLastError(), error);
 }
 
 bool MkDir(const std::string& path, FileError& error) {
     error = FileError();
     CriticalErrorsOff quiet;
-    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    if (sys::CreateFolder(path)) return true;
     return Fail(GetLastError(), error);
 }
 

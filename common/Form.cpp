@@ -7,6 +7,7 @@
 #include "Controls.h"
 #include "Resources.h"
 #include "Shortcut.h"
+#include "System.h"
 #include "Units.h"
 
 namespace tw {
@@ -24,19 +25,16 @@ std::vector<std::unique_ptr<Form>>& Retired() {
 // The dialog font of the system, shared by every form and control for the process life.
 HFONT SharedFont() {
     static HFONT font = [] {
-        NONCLIENTMETRICSA metrics = {};
-        metrics.cbSize = sizeof(metrics);  // the pre-Vista size: _WIN32_WINNT is 0x0500
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            return CreateFontIndirectA(&metrics.lfMessageFont);
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        HFONT message = sys::CreateMessageFont();
+        return message ? message : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }();
     return font;
 }
 
+ATOM g_formClass = 0;
+
 Form* FormFromWindow(HWND hwnd) {
-    char name[64];
-    if (!hwnd || !GetClassNameA(hwnd, name, sizeof(name)) || lstrcmpA(name, kFormClass) != 0)
-        return nullptr;
+    if (!hwnd || !g_formClass || GetClassWord(hwnd, GCW_ATOM) != g_formClass) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
@@ -113,23 +111,15 @@ int Form::LoadedCount() { return g_loadedForms; }
 
 void Form::Load() {
     if (m_hwnd) return;
-    static bool registered = [] {
-        WNDCLASSA wc = {};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &Form::StaticWndProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kFormClass;
-        return RegisterClassA(&wc) != 0;
-    }();
-    (void)registered;
+    if (!g_formClass)
+        g_formClass = sys::RegisterWindowClass(kFormClass, &Form::StaticWndProc, CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                         reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RECT rect = {0, 0, TwipsToPixelsX(m_style.clientWidth), TwipsToPixelsY(m_style.clientHeight)};
     AdjustWindowRectEx(&rect, m_style.style, FALSE, m_style.exStyle);
     m_unloaded = false;
-    CreateWindowExA(m_style.exStyle, kFormClass, m_style.caption.c_str(), m_style.style & ~WS_VISIBLE,
-                    CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                    nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    sys::MakeWindow(m_style.exStyle, kFormClass, m_style.caption, m_style.style & ~WS_VISIBLE,
+                      CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
+                      nullptr, nullptr, this);
     if (!m_hwnd) return;
     ++g_loadedForms;
     CreateControls();
@@ -153,7 +143,7 @@ void Form::ShowModal() {
     if (m_hwnd) SetForegroundWindow(m_hwnd);
     MSG msg;
     while (m_hwnd && Visible()) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = sys::NextMessage(msg);
         if (got == 0) {  // WM_QUIT: leave it for the outer loop
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -161,7 +151,7 @@ void Form::ShowModal() {
         if (got == -1) break;
         if (!PreTranslateFormMessage(msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            sys::Dispatch(msg);
         }
     }
     for (HWND hwnd : disabled.windows)
@@ -191,14 +181,12 @@ bool Form::Visible() const { return m_hwnd && IsWindowVisible(m_hwnd); }
 
 void Form::SetCaption(const std::string& caption) {
     m_style.caption = caption;
-    if (m_hwnd) SetWindowTextA(m_hwnd, caption.c_str());
+    if (m_hwnd) sys::SetText(m_hwnd, caption);
 }
 
 std::string Form::Caption() const {
     if (!m_hwnd) return m_style.caption;
-    char text[512];
-    int length = GetWindowTextA(m_hwnd, text, sizeof(text));
-    return std::string(text, length > 0 ? length : 0);
+    return sys::WindowText(m_hwnd);
 }
 
 void Form::SetIcon(const Picture& large, const Picture& small) {
@@ -302,7 +290,7 @@ LRESULT CALLBACK Form::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!form) return sys::DefaultProc(hwnd, msg, wParam, lParam);
     ++g_dispatchDepth;
     LRESULT result = 0;
     try {
@@ -386,7 +374,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(m_hwnd, msg, wParam, lParam);
+    return sys::DefaultProc(m_hwnd, msg, wParam, lParam);
 }
 
 // ---- Retired instances, event pump, message loop ---------------------------------------------
@@ -407,19 +395,19 @@ bool PreTranslateFormMessage(MSG& msg) {
     if (!form) return false;
     // Esc: IsDialogMessage sends WM_COMMAND IDCANCEL only when the window has no control
     // with that id, which holds: control ids start at 100.
-    return IsDialogMessageA(root, &msg) != FALSE;
+    return sys::DialogMessage(root, msg) != FALSE;
 }
 
 void DoEvents() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (sys::PeekNextMessage(msg)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
         if (!PreTranslateFormMessage(msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            sys::Dispatch(msg);
         }
     }
 }
@@ -427,10 +415,10 @@ void DoEvents() {
 void RunMessageLoop() {
     g_loopRunning = true;
     MSG msg;
-    while (g_loadedForms > 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (g_loadedForms > 0 && sys::NextMessage(msg) > 0) {
         if (!PreTranslateFormMessage(msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            sys::Dispatch(msg);
         }
         CollectRetiredForms();
     }

@@ -6,6 +6,8 @@
 
 #include <set>
 
+#include "System.h"
+
 namespace tw {
 namespace {
 
@@ -18,7 +20,7 @@ std::set<std::string>& HeldNames() {
 
 bool PrevInstance(const std::string& name) {
     if (HeldNames().count(name)) return false;
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    HANDLE mutex = sys::CreateNamedMutex(name);
     DWORD error = GetLastError();
     if (!mutex) return false;  // cannot tell: let this copy run
     if (error == ERROR_ALREADY_EXISTS) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Resources.h"
+#include "System.h"
 #include "Units.h"
 
 namespace tw {
@@ -45,30 +46,41 @@ HBITMAP ScaledBitmap(HBITMAP source, int size) {
     return scaled;
 }
 
+// LVITEMA and LVITEMW, LVCOLUMNA and LVCOLUMNW differ only in the type their text points to:
+// the W structures are filled for both, the text and the message of the family.
+UINT ByFamily(UINT unicode, UINT ansi) { return UnicodeSystem() ? unicode : ansi; }
+wchar_t* TextOf(const SystemText& text) {
+    return const_cast<wchar_t*>(static_cast<const wchar_t*>(text.Either()));
+}
+
 // Reads one item or sub-item text; LVM_GETITEMTEXT returns the length it copied, so a
 // result that fills the buffer means the buffer may have been too small.
 std::string ItemText(HWND hwnd, int item, int subItem) {
-    std::string buffer(256, '\0');
+    // A buffer of wide characters holds the same count of ANSI bytes too.
+    std::vector<wchar_t> buffer(256, L'\0');
     for (;;) {
-        LVITEMA lvi{};
+        LVITEMW lvi{};
         lvi.iSubItem = subItem;
-        lvi.pszText = &buffer[0];
+        lvi.pszText = buffer.data();
         lvi.cchTextMax = static_cast<int>(buffer.size());
-        int length = static_cast<int>(
-            SendMessageA(hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
+        int length = static_cast<int>(sys::Send(hwnd, ByFamily(LVM_GETITEMTEXTW, LVM_GETITEMTEXTA),
+                                                       static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
         if (length < static_cast<int>(buffer.size()) - 1 || buffer.size() >= 0x100000) {
-            buffer.resize(static_cast<size_t>(std::max(length, 0)));
-            return buffer;
+            length = std::max(length, 0);
+            return UnicodeSystem() ? FromWide(buffer.data(), length)
+                                   : FromAnsi(reinterpret_cast<const char*>(buffer.data()), length);
         }
-        buffer.assign(buffer.size() * 2, '\0');
+        buffer.assign(buffer.size() * 2, L'\0');
     }
 }
 
 void SetItemText(HWND hwnd, int item, int subItem, const std::string& text) {
-    LVITEMA lvi{};
+    const SystemText shown(text);
+    LVITEMW lvi{};
     lvi.iSubItem = subItem;
-    lvi.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(hwnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+    lvi.pszText = TextOf(shown);
+    sys::Send(hwnd, ByFamily(LVM_SETITEMTEXTW, LVM_SETITEMTEXTA), static_cast<WPARAM>(item),
+                     reinterpret_cast<LPARAM>(&lvi));
 }
 
 // The edited text of an LVN_ENDLABELEDIT notification, in either character set; false when
@@ -77,15 +89,12 @@ bool EditedText(NMHDR* header, std::string& text) {
     if (header->code == LVN_ENDLABELEDITA) {
         const auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
         if (!info->item.pszText) return false;
-        text = info->item.pszText;
+        text = FromAnsi(info->item.pszText);
         return true;
     }
     const auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
     if (!info->item.pszText) return false;
-    int size = WideCharToMultiByte(CP_ACP, 0, info->item.pszText, -1, nullptr, 0, nullptr, nullptr);
-    text.assign(static_cast<size_t>(std::max(size, 1)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, info->item.pszText, -1, &text[0], size, nullptr, nullptr);
-    text.resize(text.size() - 1);
+    text = FromWide(info->item.pszText);
     return true;
 }
 
@@ -140,7 +149,7 @@ void ListView::Create(Form& form, const TwipsRect& rect) {
     // must not destroy it with itself.
     DWORD style = WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
                   LVS_SHAREIMAGELISTS | (m_labelEdit ? LVS_EDITLABELS : 0);
-    CreateChild(form, WC_LISTVIEWA, style, WS_EX_CLIENTEDGE, std::string(), rect);
+    CreateChild(form, "SysListView32", style, WS_EX_CLIENTEDGE, std::string(), rect);
     if (!Hwnd()) return;
     // The control makes its own check-box state images when LVS_EX_CHECKBOXES is set; with
     // LVS_SHAREIMAGELISTS it would not destroy them, so OnDestroyed does.
@@ -168,11 +177,12 @@ void ListView::ClearColumns() {
     // zero wide, and reused by the next AddColumn.
     m_spareColumn = header && Header_GetItemCount(header) > 0;
     if (m_spareColumn) {
-        LVCOLUMNA column{};
+        const SystemText blank("");
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<char*>("");
+        column.pszText = TextOf(blank);
         column.cx = 0;
-        SendMessageA(Hwnd(), LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        sys::Send(Hwnd(), ByFamily(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column));
     }
     m_columns = 0;
 }
@@ -186,21 +196,22 @@ void ListView::AddColumn(const std::string& header, int widthTwips) {
         shown += c;
         if (c == '&') shown += '&';
     }
-    LVCOLUMNA column{};
+    const SystemText text(shown);
+    LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
     column.fmt = LVCFMT_LEFT;
-    column.pszText = const_cast<char*>(shown.c_str());
+    column.pszText = TextOf(text);
     column.cx = TwipsToPixelsX(widthTwips);
     column.iSubItem = m_columns;
     if (m_columns == 0 && m_spareColumn) {
-        if (SendMessageA(Hwnd(), LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column))) {
+        if (sys::Send(Hwnd(), ByFamily(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column))) {
             m_spareColumn = false;
             ++m_columns;
         }
         return;
     }
-    if (SendMessageA(Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(m_columns),
-                     reinterpret_cast<LPARAM>(&column)) < 0)
+    if (sys::Send(Hwnd(), ByFamily(LVM_INSERTCOLUMNW, LVM_INSERTCOLUMNA),
+                         static_cast<WPARAM>(m_columns), reinterpret_cast<LPARAM>(&column)) < 0)
         return;
     // The control keeps no text for a column that does not exist (and drops a column's texts
     // with it): show the kept sub-items of the new column.
@@ -238,17 +249,19 @@ void ListView::ClearRows() {
 
 int ListView::AddRow(const std::string& key, const std::string& text, int smallIcon) {
     if (!Hwnd()) return 0;
-    LVITEMA item{};
+    const SystemText shown(text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
     item.iItem = static_cast<int>(m_rows.size());
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = TextOf(shown);
     // Image numbers start at 1; 0 means no icon (I_IMAGENONE, not -1, which would be
     // I_IMAGECALLBACK and ask the form for the image).
     item.iImage = smallIcon > 0 ? smallIcon - 1 : I_IMAGENONE;
     item.state = kUnchecked;
     item.stateMask = LVIS_STATEIMAGEMASK;
     ++m_programmatic;
-    int index = static_cast<int>(SendMessageA(Hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    int index = static_cast<int>(
+        sys::Send(Hwnd(), ByFamily(LVM_INSERTITEMW, LVM_INSERTITEMA), 0, reinterpret_cast<LPARAM>(&item)));
     --m_programmatic;
     if (index < 0) return 0;
     m_rows.push_back(RowData{key, std::string(), smallIcon > 0 ? smallIcon : 0, {}});
@@ -320,7 +333,7 @@ void ListView::StartLabelEdit(int row) {
     // focused one, as after the user's first click.
     ::SetFocus(Hwnd());
     ListView_SetItemState(Hwnd(), row - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    SendMessageA(Hwnd(), LVM_EDITLABELA, static_cast<WPARAM>(row - 1), 0);
+    sys::Send(Hwnd(), ByFamily(LVM_EDITLABELW, LVM_EDITLABELA), static_cast<WPARAM>(row - 1), 0);
 }
 
 LRESULT ListView::OnNotify(NMHDR* header) {

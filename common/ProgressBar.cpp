@@ -9,7 +9,7 @@
 namespace tw {
 
 void ProgressBar::Create(Form& form, const TwipsRect& rect) {
-    CreateChild(form, PROGRESS_CLASSA, WS_CHILD, 0, std::string(), rect);
+    CreateChild(form, "msctls_progress32", WS_CHILD, 0, std::string(), rect);
     if (!Hwnd()) return;
     // PBM_SETRANGE32: PBM_SETRANGE holds only 16-bit limits.
     SendMessageA(Hwnd(), PBM_SETRANGE32, 0, m_max);

@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
+#include "System.h"
+
 namespace tw {
 namespace {
 
-// MessageBoxA owned by the thread's active window, so a modal form stays behind its box.
+// A message box owned by the thread's active window, so a modal form stays behind its box.
 class Win32Prompter final : public IPrompter {
 public:
     int MsgBox(const std::string& text, unsigned flags, const std::string& title) override {
-        return MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), flags);
+        return sys::ShowMessageBox(GetActiveWindow(), text, title, flags);
     }
 };
 

@@ -1,7 +1,7 @@
-// LoadResString, LoadResIcon and LoadResBitmap over LoadStringA and LoadImageA.
+// LoadResString, LoadResIcon and LoadResBitmap over LoadString and LoadImage.
 #include "Resources.h"
 
-#include <vector>
+#include "System.h"
 
 namespace tw {
 namespace {
@@ -10,19 +10,7 @@ HINSTANCE OwnModule() { return GetModuleHandleA(nullptr); }
 
 }  // namespace
 
-std::string LoadResString(UINT id) {
-    // LoadStringA truncates silently: grow the buffer while it comes back full.
-    // (LoadStringW with a zero-length buffer would give the length, but not on Windows 9x.)
-    std::string text;
-    for (int capacity = 256; capacity <= 65536; capacity *= 4) {
-        std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
-        int length = LoadStringA(OwnModule(), id, buffer.data(), capacity);
-        if (length <= 0) break;
-        text.assign(buffer.data(), static_cast<size_t>(length));
-        if (length < capacity - 1) break;
-    }
-    return text;
-}
+std::string LoadResString(UINT id) { return sys::ResourceString(OwnModule(), id); }
 
 HICON LoadResIcon(UINT id, int size) {
     // Without LR_SHARED the handle is a private copy the caller may destroy.

@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "Handles.h"
+#include "System.h"
 
 namespace tw {
 namespace {
@@ -19,35 +18,24 @@ public:
     std::string GetSetting(const std::string& app, const std::string& section,
                            const std::string& key, const std::string& defaultValue) override {
         HKEY opened = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                          &opened) != ERROR_SUCCESS)
+        if (sys::RegOpen(HKEY_CURRENT_USER, KeyPath(app, section), KEY_QUERY_VALUE, opened) != ERROR_SUCCESS)
             return defaultValue;
         UniqueKey handle(opened);
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExA(handle.Get(), key.c_str(), nullptr, &type, nullptr, &size) !=
-                ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
+        sys::RegValue value;
+        if (sys::RegQuery(handle.Get(), key, value) != ERROR_SUCCESS ||
+            (value.type != REG_SZ && value.type != REG_EXPAND_SZ))
             return defaultValue;
-        // One spare byte: a value stored without its terminating NUL still ends in one.
-        std::vector<char> data(size + 1, '\0');
-        if (RegQueryValueExA(handle.Get(), key.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-            return defaultValue;
-        return std::string(data.data());
+        // A value stored without its terminating NUL still reads whole.
+        return sys::RegText(value);
     }
 
     bool SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override {
         HKEY created = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created,
-                            nullptr) != ERROR_SUCCESS)
+        if (sys::RegCreate(HKEY_CURRENT_USER, KeyPath(app, section), KEY_SET_VALUE, created) != ERROR_SUCCESS)
             return false;
         UniqueKey handle(created);
-        return RegSetValueExA(handle.Get(), key.c_str(), 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(value.c_str()),
-                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+        return sys::RegSetText(handle.Get(), key, value) == ERROR_SUCCESS;
     }
 };
 

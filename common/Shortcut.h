@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include <shlobj.h>
-#include <shobjidl.h>
-
-#include "Com.h"
 #include "Picture.h"
 
 namespace tw {
+
+namespace sys {
+class ShellLink;
+}
 
 // Reads a shortcut through the shell's link object. True when `linkFile` was loaded as a
 // shell link; then the six outputs hold its target path, working directory, arguments,
@@ -23,11 +23,7 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
 
 // The target path and arguments of a link object, read as ReadShortcut reads them (so
 // that two links can be compared); false when either cannot be read.
-bool ReadLinkTarget(IShellLinkA& link, std::string& path, std::string& arguments);
-
-// Creates the shell's link object (CLSID_ShellLink) with its IShellLinkA and IPersistFile
-// interfaces; false when either cannot be had.
-bool CreateShellLinkObject(ComPtr<IShellLinkA>& link, ComPtr<IPersistFile>& file);
+bool ReadLinkTarget(sys::ShellLink& link, std::string& path, std::string& arguments);
 
 // Hands an icon handle to a picture object that owns it from now on.
 // A null handle gives an empty picture.

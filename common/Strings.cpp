@@ -1,7 +1,5 @@
-// TrimNull, StripExtension and Widen.
+// TrimNull, StripExtension and AsciiUpper.
 #include "Strings.h"
-
-#include <windows.h>
 
 namespace tw {
 
@@ -19,12 +17,10 @@ std::string StripExtension(const std::string& text) {
     return text;
 }
 
-std::vector<wchar_t> Widen(const std::string& text) {
-    // A vector, not a std::wstring: the wide string class would be linked for this alone.
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    return wide;
+std::string AsciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
 }
 
 }  // namespace tw

@@ -1,7 +1,6 @@
-// Small string operations on platform (ANSI) strings, shared by both programs.
+// Small string operations on the programs' (UTF-8) strings, shared by both programs.
 #pragma once
 #include <string>
-#include <vector>
 
 namespace tw {
 
@@ -14,8 +13,8 @@ std::string TrimNull(const std::string& text);
 // "My.Mail.lnk" gives "My.Mail", ".lnk" gives "", "C:\My.Dir\File" stays as it is.
 std::string StripExtension(const std::string& text);
 
-// The text in the ANSI code page as a NUL-terminated wide string (for COM calls that take
-// file names); just the NUL when it cannot be converted.
-std::vector<wchar_t> Widen(const std::string& text);
+// `text` with the ASCII letters a-z in capitals and every other byte as it is: for comparing
+// with the programs' own ASCII words ("RUNDLL", "%PROGRAMFILES%"), the same in every language.
+std::string AsciiUpper(std::string text);
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 // `process` does the processing page's work in one run: the moves, then the Run values.
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "Prompt.h"
 #include "Strings.h"
+#include "System.h"
 #include "operations/modDir.h"
 #include "operations/modRegStuff.h"
 #include "operations/modShellLnk.h"
@@ -50,7 +52,7 @@ bool ListedItem(const char* hive, const char* value, const char* shortcut, tw::R
         std::printf("no such value\n");
         return false;
     }
-    item.CommandLine = tw::TrimNull(data.data);
+    item.CommandLine = tw::sys::RegText(data);
     return true;
 }
 
@@ -93,7 +95,18 @@ int Process(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int, char**) {
+    // The arguments in UTF-8, whatever the ANSI code page holds (names may be of any script);
+    // what is printed is UTF-8 too.
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) arguments.push_back(tw::FromWide(wide[i]));
+    LocalFree(wide);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+    pointers.push_back(nullptr);
+    char** argv = pointers.data();
     OleInitialize(nullptr);
     PrintingPrompter prompter;
     tw::SetPrompter(&prompter);

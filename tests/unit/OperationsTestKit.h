@@ -69,13 +69,13 @@ private:
 // process's own.
 // Opens keys as Windows opens them for a standard user: any write access to the machine's
 // keys is refused (Wine grants everything).
-inline LONG WINAPI OpenAsStandardUser(HKEY hive, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key) {
+inline LONG OpenAsStandardUser(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) {
     const REGSAM writes = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
     if (hive == HKEY_LOCAL_MACHINE && (access & writes)) return ERROR_ACCESS_DENIED;
-    return RegOpenKeyExA(hive, subKey, options, access, key);
+    return sys::RegOpen(hive, subKey, access, key);
 }
 // A deletion the system refuses.
-inline LONG WINAPI RefuseDelete(HKEY, LPCSTR) { return ERROR_ACCESS_DENIED; }
+inline LONG RefuseDelete(HKEY, const std::string&) { return ERROR_ACCESS_DENIED; }
 
 // The operations' registry calls replaced for the life of the object.
 class RunKeyCallsAs {
@@ -129,7 +129,13 @@ inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::str
     RawValue value;
     HKEY key = nullptr;
     if (RegOpenKeyExA(hive, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return value;
-    value.present = modRegStuff::QueryValueWhole(key, name, value.type, value.data);
+    // The bytes as RegQueryValueExA gives them (the tests' values are ANSI).
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + 1, 0);
+        value.present = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, data.data(), &size) == ERROR_SUCCESS;
+        if (value.present) value.data.assign(reinterpret_cast<const char*>(data.data()), size);
+    }
     RegCloseKey(key);
     return value;
 }
@@ -183,6 +189,23 @@ inline int RunRegeditImport(const std::string& file) {
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
 }
+
+// REMOVED.REG's existence test meets a listing error it does not expect (75, a path it
+// cannot read) for the life of the object.
+class ListingFails {
+public:
+    ListingFails() : m_previous(modRegStuff::SetDirFunction(&Fail)) {}
+    ListingFails(const ListingFails&) = delete;
+    ListingFails& operator=(const ListingFails&) = delete;
+    ~ListingFails() { modRegStuff::SetDirFunction(m_previous); }
+
+private:
+    static std::string Fail(const std::string&, unsigned, FileError& error) {
+        error = FileError{kErrPathFileAccess, "Path/File access error"};
+        return std::string();
+    }
+    modRegStuff::DirFunction m_previous;
+};
 
 // Points REMOVED.REG at `file` for the life of the object.
 class RemovedRegAt {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "System.h"
+
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -35,20 +37,16 @@ LRESULT CALLBACK OriginalProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
         g_original.push_back({window, msg, wParam, lParam});
         return 0x5000 + msg;
     }
-    return DefWindowProcA(window, msg, wParam, lParam);
+    return tw::sys::DefaultProc(window, msg, wParam, lParam);
 }
 
+// A window of the programs' own kind: Unicode on the NT family.
 HWND MakeWindow() {
-    static const bool registered = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &OriginalProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TwSubclassTest";
-        return RegisterClassA(&wc) != 0;
-    }();
+    static const bool registered =
+        tw::sys::RegisterWindowClass("TwSubclassTest", &OriginalProc, 0, nullptr, nullptr) != 0;
     EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "TwSubclassTest", "subclass", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return tw::sys::MakeWindow(0, "TwSubclassTest", "subclass", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                               nullptr, nullptr, nullptr);
 }
 
 // Records what it receives, answers with the previous procedure's answer plus `add`.
@@ -81,7 +79,7 @@ protected:
     ~SubclassTest() override {
         if (window) DestroyWindow(window);
     }
-    LONG_PTR Proc() const { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
+    LONG_PTR Proc() const { return tw::sys::GetLong(window, GWLP_WNDPROC); }
     HWND window;
 };
 
@@ -364,7 +362,7 @@ TEST_F(TrayHookTest, TheLoadedTrayWindowIsHookedWithItsMenuAndTheUnloadUndoesBot
     LoadIdle(false);
     HWND hwnd = Tray().Hwnd();
     ASSERT_NE(nullptr, hwnd);
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&SubclassWndProc), GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&SubclassWndProc), tw::sys::GetLong(hwnd, GWLP_WNDPROC));
     EXPECT_EQ(static_cast<HANDLE>(static_cast<IMessageTarget*>(&TrayUserInterface())), GetPropA(hwnd, "MsgTarget"));
     EXPECT_NE(nullptr, GetPropA(hwnd, "OrgWndProc"));
     HMENU menu = TrayUserInterface().Menu().hMenu;

@@ -244,9 +244,7 @@ TEST_F(RemovedRegTest, AFileThatCannotBeCreatedFailsTheExport) {
 }
 
 TEST_F(RemovedRegTest, AnUnexpectedListingErrorIsReportedAndFailsTheExport) {
-    // A path longer than the platform allows: the listing itself fails.
-    std::string tooLong = m_folder + std::string(300, 'x') + "\\removed.reg";
-    modRegStuff::SetRemovedRegFile(tooLong);
+    tw::test::ListingFails listing;
     EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
     ASSERT_EQ(1u, m_prompter.shown.size());
     const std::string& text = m_prompter.shown[0].text;

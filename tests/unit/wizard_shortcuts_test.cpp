@@ -302,7 +302,7 @@ TEST_F(RegShortcutsTest, ExportFailureKeepsTheValueAndSaysSoBeforeSuccess) {
 
 TEST_F(RegShortcutsTest, UnexpectedErrorTestingRemovedRegIsReportedAndKeepsTheValue) {
     std::string program = Program("deep.exe");
-    modRegStuff::SetRemovedRegFile(m_programs + std::string(300, 'd') + "\\removed.reg");
+    tw::test::ListingFails listing;
     Run({Item("Deep", "Deep", program)});
     EXPECT_TRUE(ValueThere("Deep"));
     std::vector<std::string> texts = Texts(m_prompter);

@@ -11,6 +11,7 @@
 #include "Resources.h"
 #include "Shortcut.h"
 #include "Strings.h"
+#include "System.h"
 #include "resource.h"
 
 namespace tw::tray {
@@ -34,28 +35,12 @@ std::string WithBackslash(const std::string& path) {
     return path + "\\";
 }
 
-// The Start menu's Programs folder, or "" when the shell cannot name it.
-std::string ShellProgramsFolder() {
-    LPITEMIDLIST items = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items) != S_OK || !items)
-        return std::string();
-    char path[MAX_PATH] = {};
-    BOOL found = SHGetPathFromIDListA(items, path);
-    // The item list comes from the shell's allocator (not the C runtime's).
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(items);
-        allocator->Release();
-    }
-    return found ? TrimNull(std::string(path, MAX_PATH)) : std::string();
-}
-
 // The small icon of `iconPath`/`iconIndex`, or the default icon 201 (loaded at the small
 // icon size, like the extracted one) when none can be extracted.
 Picture AppIcon(const std::string& iconPath, int iconIndex) {
     HICON large = nullptr;
     HICON small = nullptr;
-    UINT extracted = ExtractIconExA(iconPath.c_str(), iconIndex, &large, &small, 1);
+    UINT extracted = sys::ExtractIcons(iconPath, iconIndex, &large, &small);
     UniqueIcon largeOwner(large);  // only the small one is used
     if (extracted != 0 && extracted != UINT_MAX && small) return IconToPicture(small);
     if (small) DestroyIcon(small);
@@ -71,7 +56,7 @@ std::string OnlineStartupFolderIn(const std::string& programsFolder) {
 
 std::string OnlineStartupFolder() {
     if (!g_folderOverride.empty()) return g_folderOverride;
-    return OnlineStartupFolderIn(ShellProgramsFolder());
+    return OnlineStartupFolderIn(sys::SpecialFolder(CSIDL_PROGRAMS));
 }
 
 void SetOnlineStartupFolder(const std::string& folder) {
@@ -115,18 +100,14 @@ bool AddApp(const std::string& folder, const std::string& fileName) {
 std::int32_t LoadStartUpApps() {
     const std::string folder = WithBackslash(OnlineStartupFolder());
     std::int32_t count = 0;
-    WIN32_FIND_DATAA entry;
-    UniqueFind listing(FindFirstFileA((folder + "*.*").c_str(), &entry));
-    if (listing) {
-        do {
-            const std::string name = TrimNull(std::string(entry.cFileName, MAX_PATH));
-            // INVALID_FILE_ATTRIBUTES has the directory bit set: an unreadable entry is skipped.
-            const DWORD attributes = GetFileAttributesA((folder + name).c_str());
-            if (name != "." && name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                AddApp(folder, name))
-                ++count;
-        } while (FindNextFileA(listing.Get(), &entry));
-    }
+    sys::FindFiles(folder + "*.*", [&](const sys::FoundFile& entry) {
+        // INVALID_FILE_ATTRIBUTES has the directory bit set: an unreadable entry is skipped.
+        const DWORD attributes = sys::FileAttributes(folder + entry.name);
+        if (entry.name != "." && entry.name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            AddApp(folder, entry.name))
+            ++count;
+        return true;
+    });
     if (count == 0) MsgBox(kNoShortcutsMessage, MB_ICONEXCLAMATION | MB_OK);
     return count;
 }

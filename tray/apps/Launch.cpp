@@ -3,16 +3,9 @@
 
 #include <windows.h>
 
+#include "System.h"
+
 namespace tw::tray {
-namespace {
-
-bool IsFolder(const std::string& path) {
-    if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
 
 std::string LaunchCommandLine(const AppInfo& app) {
     const bool quote = app.Path.find(' ') != std::string::npos &&
@@ -30,7 +23,7 @@ int ShowCommandOf(std::int32_t windowStyle) {
 
 ProcessId LaunchApp(const std::string& commandLine, const std::string& workingDirectory,
                     int showCommand) {
-    return Processes().Create(commandLine, IsFolder(workingDirectory) ? workingDirectory : std::string(),
+    return Processes().Create(commandLine, sys::IsFolder(workingDirectory) ? workingDirectory : std::string(),
                               showCommand);
 }
 

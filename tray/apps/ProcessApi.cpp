@@ -1,16 +1,15 @@
 // The Win32 process layer: GetVersionExA, Toolhelp snapshots, the process status library
-// (or QueryFullProcessImageNameA), OpenProcess/GetExitCodeProcess, CreateProcessA, and the
-// top-level window walk. Calls that not every Windows family has are looked up at run time,
-// in the system directory only.
+// (or QueryFullProcessImageName), OpenProcess/GetExitCodeProcess, CreateProcess, and the
+// top-level window walk; the calls with names and paths go through common/System.h. Calls
+// that not every Windows family has are looked up at run time, in the system directory only.
 #include "ProcessApi.h"
 
-#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
 
 #include "Handles.h"
-#include "Strings.h"
+#include "System.h"
 
 namespace tw::tray {
 namespace {
@@ -25,47 +24,31 @@ Fn SystemProc(const char* dll, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(LoadSystemProc(dll, name)));
 }
 
-using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
-using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
 
 // The process status calls: from psapi.dll, or, where that is missing, the copies that
 // kernel32 exports with a K32 prefix (Windows 7 and later).
 struct PsapiCalls {
     EnumProcessesFn enumProcesses = nullptr;
     EnumProcessModulesFn enumProcessModules = nullptr;
-    GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
 };
 
 PsapiCalls LoadPsapi() {
     PsapiCalls calls;
     calls.enumProcesses = SystemProc<EnumProcessesFn>("psapi.dll", "EnumProcesses");
     calls.enumProcessModules = SystemProc<EnumProcessModulesFn>("psapi.dll", "EnumProcessModules");
-    calls.getModuleFileNameEx =
-        SystemProc<GetModuleFileNameExAFn>("psapi.dll", "GetModuleFileNameExA");
     if (!calls.enumProcesses)
         calls.enumProcesses = SystemProc<EnumProcessesFn>("kernel32.dll", "K32EnumProcesses");
     if (!calls.enumProcessModules)
         calls.enumProcessModules =
             SystemProc<EnumProcessModulesFn>("kernel32.dll", "K32EnumProcessModules");
-    if (!calls.getModuleFileNameEx)
-        calls.getModuleFileNameEx =
-            SystemProc<GetModuleFileNameExAFn>("kernel32.dll", "K32GetModuleFileNameExA");
     return calls;
 }
 
 const PsapiCalls& Psapi() {
     static const PsapiCalls calls = LoadPsapi();
     return calls;
-}
-
-QueryFullProcessImageNameAFn QueryFullProcessImageName() {
-    static const QueryFullProcessImageNameAFn call =
-        SystemProc<QueryFullProcessImageNameAFn>("kernel32.dll", "QueryFullProcessImageNameA");
-    return call;
 }
 
 OSVERSIONINFOA VersionInfo() {
@@ -130,28 +113,18 @@ std::uint64_t CreationTime(HANDLE process) {
     return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-// The executable path of an opened process, or "" when it cannot be read.
-std::string ImagePathByQuery(HANDLE process, QueryFullProcessImageNameAFn query) {
-    char name[MAX_PATH];
-    DWORD size = MAX_PATH;
-    if (!query(process, 0, name, &size)) return std::string();
-    return std::string(name, size);
-}
-
 // The NT 4 way: the first module of a process is its executable. A 32-bit program cannot
 // list the modules of a 64-bit process (EnumProcessModules fails), hence the query above.
 std::string ImagePathByModule(HANDLE process) {
     const PsapiCalls& calls = Psapi();
-    if (!calls.enumProcessModules || !calls.getModuleFileNameEx) return std::string();
+    if (!calls.enumProcessModules) return std::string();
     std::vector<HMODULE> modules(1024);
     DWORD needed = 0;
     if (!calls.enumProcessModules(process, modules.data(),
                                   static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed) ||
         needed < sizeof(HMODULE))
         return std::string();
-    char name[MAX_PATH];
-    DWORD length = calls.getModuleFileNameEx(process, modules[0], name, MAX_PATH);
-    return std::string(name, std::min<DWORD>(length, MAX_PATH));
+    return sys::ModuleFileNameEx(process, modules[0]);
 }
 
 class Win32Process final : public IProcess {
@@ -213,21 +186,11 @@ std::int32_t Win32ProcessApi::PlatformId() {
 }
 
 bool Win32ProcessApi::ToolhelpProcesses(std::vector<ProcessEntry>& processes) {
-    // Toolhelp is in kernel32 on 95/98/Me and 2000 and later, but not on NT 4.
-    static const auto createSnapshot =
-        SystemProc<CreateToolhelp32SnapshotFn>("kernel32.dll", "CreateToolhelp32Snapshot");
-    static const auto first = SystemProc<Process32Fn>("kernel32.dll", "Process32First");
-    static const auto next = SystemProc<Process32Fn>("kernel32.dll", "Process32Next");
     processes.clear();
-    if (!createSnapshot || !first || !next) return false;
-    UniqueFile snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);  // 296 in a 32-bit program
-    for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry)) {
-        std::string name(entry.szExeFile, sizeof(entry.szExeFile) - 1);
-        processes.push_back({static_cast<ProcessId>(entry.th32ProcessID), TrimNull(name)});
-    }
+    std::vector<sys::SnapshotProcess> snapshot;
+    if (!sys::SnapshotProcesses(snapshot)) return false;
+    for (const sys::SnapshotProcess& entry : snapshot)
+        processes.push_back({static_cast<ProcessId>(entry.id), entry.exeFile});
     return true;
 }
 
@@ -243,14 +206,13 @@ bool Win32ProcessApi::ProcessStamps(std::vector<ProcessStamp>& stamps) {
 }
 
 bool Win32ProcessApi::ReadProcess(ProcessId id, std::string& exePath, std::uint64_t& created) {
-    QueryFullProcessImageNameAFn query =
-        m_imageName == ImageName::Best ? QueryFullProcessImageName() : nullptr;
-    // QueryFullProcessImageNameA needs the limited right only; the module list needs more.
+    const bool query = m_imageName == ImageName::Best && sys::HasProcessImageName();
+    // QueryFullProcessImageName needs the limited right only; the module list needs more.
     UniqueHandle process(OpenProcess(query ? kProcessQueryLimitedInformation
                                            : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
                                      FALSE, static_cast<DWORD>(id)));
     if (!process) return false;
-    exePath = query ? ImagePathByQuery(process.Get(), query) : ImagePathByModule(process.Get());
+    exePath = query ? sys::ProcessImageName(process.Get()) : ImagePathByModule(process.Get());
     created = CreationTime(process.Get());
     return !exePath.empty();
 }
@@ -278,19 +240,12 @@ bool Win32ProcessApi::IsRunning(ProcessId id) {
 
 ProcessId Win32ProcessApi::Create(const std::string& commandLine,
                                   const std::string& currentDirectory, int showCommand) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);  // 68 in a 32-bit program
-    if (showCommand != kNoShowCommand) {
-        // The new process's first ShowWindow(SW_SHOWDEFAULT or its nCmdShow) takes this.
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = static_cast<WORD>(showCommand);
-    }
+    // The new process's first ShowWindow(SW_SHOWDEFAULT or its nCmdShow) takes the show
+    // command of the startup record.
+    const bool show = showCommand != kNoShowCommand;
     PROCESS_INFORMATION info = {};
-    // CreateProcessA may write into the command line: it gets a copy of its own.
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                   currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info);
+    sys::StartProcess(commandLine, currentDirectory, show ? STARTF_USESHOWWINDOW : 0,
+                       show ? static_cast<WORD>(showCommand) : 0, info);
     if (info.hThread) CloseHandle(info.hThread);
     if (info.hProcess) CloseHandle(info.hProcess);
     return static_cast<ProcessId>(info.dwProcessId);
@@ -316,13 +271,7 @@ bool Win32WindowApi::Post(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 std::string Win32WindowApi::WindowText(HWND window) {
-    // No window, no title: Wine's GetWindowTextA(NULL) reports a length over an untouched
-    // buffer.
-    if (!window) return std::string();
-    char text[128] = {};
-    int length = GetWindowTextA(window, text, 128);
-    if (length <= 0) return std::string();
-    return TrimNull(std::string(text, std::min(static_cast<size_t>(length), sizeof(text) - 1)));
+    return sys::WindowText(window, 128);
 }
 
 }  // namespace tw::tray

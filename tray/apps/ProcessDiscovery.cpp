@@ -7,6 +7,7 @@
 
 #include "Clock.h"
 #include "Prompt.h"
+#include "System.h"
 
 namespace tw::tray {
 namespace {
@@ -80,13 +81,6 @@ bool PsapiProcessesKnown(std::vector<ProcessEntry>& entries) {
     return true;
 }
 
-// Lower case as the system's ANSI code page has it (CharLowerBuffA).
-std::string Lower(const std::string& text) {
-    std::string lower = text;
-    if (!lower.empty()) CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
-    return lower;
-}
-
 }  // namespace
 
 bool IsProcessRunning(ProcessId id) { return id != 0 && Processes().IsRunning(id); }
@@ -112,10 +106,11 @@ ProcessList ListProcesses() {
 
 ProcessId FindInProcesses(const std::string& path, const std::vector<ProcessEntry>& processes) {
     if (path.empty()) return 0;
-    const std::string wanted = Lower(path);
+    // Whole paths, compared as the file system compares names.
+    const std::string wanted = sys::FoldFileName(path);
     ProcessId found = 0;
     for (const ProcessEntry& entry : processes)
-        if (Lower(entry.exePath) == wanted) found = entry.id;
+        if (sys::FoldFileName(entry.exePath) == wanted) found = entry.id;
     return found;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Resources.h"
+#include "System.h"
 #include "modGeneral.h"
 
 namespace tw::tray {
@@ -21,7 +22,7 @@ constexpr UINT kRepaintAgainMs = 250;
 UINT_PTR g_repaintTimer = 0;
 
 bool RepaintStandaloneTray() {
-    HWND tray = FindWindowA(kWineStandaloneTray, nullptr);
+    HWND tray = sys::FindWindowOfClass(kWineStandaloneTray);
     return tray && RedrawWindow(tray, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Resources.h"
+#include "System.h"
 #include "Units.h"
 #include "resource.h"
 #include "startup/RegSet.h"
@@ -197,8 +198,7 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
     auto font = reinterpret_cast<HFONT>(SendMessageA(m_owner, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
     HGDIOBJ oldBrush = SelectObject(dc, brush);
-    SIZE extent = {0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const SIZE extent = sys::TextExtent(dc, text);
 
     RECT fill = {SideBarWidth, item.top, item.right + 1, item.bottom};
     FillRect(dc, &fill, brush);
@@ -209,10 +209,10 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
                    item.left + SideBarWidth + ScalePixelsToDpi(kIconGap) + (IconSize - iconSize) / 2,
                    middle - iconSize / 2, iconSize, iconSize, iconFlags);
     if (!text.empty())
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), static_cast<WPARAM>(text.size()),
-                   item.left + SideBarWidth + ScalePixelsToDpi(kTextGapBefore) + IconSize +
-                       ScalePixelsToDpi(kTextGapAfter),
-                   middle - extent.cy / 2, extent.cx, extent.cy, textFlags);
+        sys::DrawStateText(dc, text,
+                           item.left + SideBarWidth + ScalePixelsToDpi(kTextGapBefore) + IconSize +
+                               ScalePixelsToDpi(kTextGapAfter),
+                           middle - extent.cy / 2, extent.cx, extent.cy, textFlags);
 
     if (oldFont) SelectObject(dc, oldFont);
     if (oldBrush) SelectObject(dc, oldBrush);

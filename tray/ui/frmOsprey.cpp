@@ -7,6 +7,7 @@
 #include "Prompt.h"
 #include "Resources.h"
 #include "Shortcut.h"
+#include "System.h"
 #include "TrayUi.h"
 #include "Units.h"
 #include "apps/Apps.h"
@@ -51,8 +52,7 @@ void GrowToText(Label& label, int maxHeight) {
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT extent = {0, 0, TwipsToPixelsX(label.Width()), 0};
-    DrawTextA(dc, label.Caption().c_str(), -1, &extent,
-              DT_CALCRECT | DT_WORDBREAK | (label.UseMnemonic() ? 0 : DT_NOPREFIX));
+    sys::DrawString(dc, label.Caption(), extent, DT_CALCRECT | DT_WORDBREAK | (label.UseMnemonic() ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     const int height = std::min(PixelsToTwipsY(extent.bottom), maxHeight);
@@ -67,7 +67,7 @@ void WidenToText(Label& label) {
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT extent = {0, 0, 0, 0};
-    DrawTextA(dc, label.Caption().c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    sys::DrawString(dc, label.Caption(), extent, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     const int width = PixelsToTwipsX(extent.right + 1);

@@ -2,9 +2,9 @@
 #include "Module1.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <shlobj.h>
 
+#include "System.h"
 #include "frmRegRun.h"
 #include "operations/modRegStuff.h"
 
@@ -20,14 +20,8 @@ const char* const kOnlineStartupFolder = "Online Startup\\";
 }  // namespace
 
 std::string GetSpecialFolder(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, csidl, &items) != S_OK || !items) return std::string();
-    char path[MAX_PATH] = {};
-    BOOL found = SHGetPathFromIDListA(items, path);
-    // The item list comes from the shell's allocator, which is COM's task allocator.
-    CoTaskMemFree(items);
-    if (!found) return std::string();
-    return std::string(path) + "\\";
+    const std::string folder = sys::SpecialFolder(csidl);
+    return folder.empty() ? folder : folder + "\\";
 }
 
 void FindFolders() {

@@ -9,6 +9,7 @@
 #include "Prompt.h"
 #include "Resources.h"
 #include "Shortcut.h"
+#include "System.h"
 #include "Units.h"
 #include "frmRename.h"
 #include "operations/modDir.h"
@@ -35,11 +36,6 @@ FormStyle WizardStyle() {
     style.clientHeight = 4470;
     style.caption = "Osprey Online StartUp Wizard";
     return style;
-}
-
-bool IsDirectory(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Length of the part of `path` that names its root and is never created: "C:\", "\",
@@ -273,6 +269,7 @@ void frmRegRun::ProcessingPage() {
     DoEvents();
     prgCreating.SetMax(CountArrays());
     prgCreating.SetVisible(true);
+    modRegStuff::RecoverRemovedReg();
     if (MakeOnlineStartupFolder()) {
         MoveStartupShortcuts();
         CreateRegShortcuts();
@@ -298,9 +295,9 @@ bool frmRegRun::MakeOnlineStartupFolder() {
     for (size_t i = RootLength(m_onlineStartupPath); i <= m_onlineStartupPath.size(); ++i) {
         if (i < m_onlineStartupPath.size() && m_onlineStartupPath[i] != '\\') continue;
         std::string level = m_onlineStartupPath.substr(0, i);
-        if (!level.empty() && level.back() != '\\' && !IsDirectory(level)) MkDir(level, error);
+        if (!level.empty() && level.back() != '\\' && !sys::IsFolder(level)) MkDir(level, error);
     }
-    return IsDirectory(m_onlineStartupPath);
+    return sys::IsFolder(m_onlineStartupPath);
 }
 
 ProgressView frmRegRun::Progress() {

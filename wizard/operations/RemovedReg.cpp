@@ -1,11 +1,18 @@
-// modRegStuff, second half: REMOVED.REG and the deletion of Run values. REMOVED.REG is a
-// REGEDIT4 file that only grows: its first line is written once, when the file is made,
-// and every later line goes through WritePrivateProfileStringA, which adds sections and
-// keys at their ends and replaces a key's value in place.
+// modRegStuff, second half: REMOVED.REG and the deletion of Run values. REMOVED.REG only
+// grows. It is never rewritten in place: each export reads it, adds or replaces the one
+// line (the rules of the private-profile writer the file has always been kept with: a new
+// section at the end of the file, a new value at the end of its section, a value of the
+// same name replaced where it stands), writes the whole file anew beside it, flushes it,
+// reads it back and moves it over the old one. A crash at any moment leaves the old file or
+// the new one, whole. The file stays the REGEDIT4 file (ANSI) it has always been while
+// every value it holds fits the ANSI code page; a value that does not makes it a
+// "Windows Registry Editor Version 5.00" file (UTF-16LE), its earlier entries carried over.
+#include <algorithm>
 #include <vector>
 
 #include "Handles.h"
 #include "Prompt.h"
+#include "System.h"
 #include "modRegStuff.h"
 
 namespace tw::modRegStuff {
@@ -13,6 +20,11 @@ namespace {
 
 std::string g_removedRegFile;
 DirFunction g_dir = &tw::Dir;
+
+const char kRegedit4[] = "REGEDIT4";
+const char kRegedit5[] = "Windows Registry Editor Version 5.00";
+// The new contents are written under this name beside the file, then moved over it.
+const char kNewSuffix[] = ".new";
 
 HKEY HiveFromName(const std::string& hiveName) {
     if (hiveName == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
@@ -40,27 +52,304 @@ std::string HexBytes(const std::string& data) {
     return text;
 }
 
-// A REG_SZ that a quoted REGEDIT4 string gives back byte for byte: text, one closing NUL,
-// and no character that would end or break the line.
-bool IsPlainString(const std::string& data) {
-    if (data.empty() || data.back() != '\0') return false;
-    return data.find_first_of(std::string("\0\r\n", 3)) == data.size() - 1;
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// ---- A value's bytes in either kind of file ---------------------------------------------------
+
+// The UTF-16 units of a string value's bytes.
+WideText Units(const RunValue& value) {
+    if (!value.utf16) return AnsiToWide(value.bytes.data(), static_cast<int>(value.bytes.size()));
+    WideText units(value.bytes.size() / 2);
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<wchar_t>(static_cast<unsigned char>(value.bytes[2 * i]) |
+                                        static_cast<unsigned char>(value.bytes[2 * i + 1]) << 8);
+    return units;
 }
 
-// Creates REMOVED.REG with its first line. CREATE_NEW never truncates: a file that
-// appeared meanwhile (or that the listing did not show, being hidden) is kept as it is.
-bool CreateRemovedReg(const std::string& file) {
-    UniqueFile handle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return GetLastError() == ERROR_FILE_EXISTS;
-    static const char kHeader[] = "REGEDIT4\r\n";
-    DWORD written = 0;
-    bool ok = WriteFile(handle.Get(), kHeader, sizeof(kHeader) - 1, &written, nullptr) &&
-              written == sizeof(kHeader) - 1;
+std::string LittleEndian(const WideText& units) {
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (wchar_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// The bytes a file of the given kind holds for the value: a REGEDIT4 file holds a string
+// value's characters in the ANSI code page, a version 5 file in UTF-16LE; other types as
+// they are. False when a REGEDIT4 file cannot hold the value exactly.
+bool FileBytes(const RunValue& value, bool unicode, std::string& bytes) {
+    if (!IsStringType(value.type)) {
+        bytes = value.bytes;
+        return true;
+    }
+    if (unicode) {
+        bytes = value.utf16 ? value.bytes : LittleEndian(Units(value));
+        return true;
+    }
+    if (!value.utf16) {
+        bytes = value.bytes;
+        return true;
+    }
+    if (value.bytes.size() % 2) return false;
+    const WideText units = Units(value);
+    bytes = WideToAnsi(units.data(), static_cast<int>(units.size()));
+    return AnsiToWide(bytes.data(), static_cast<int>(bytes.size())) == units;
+}
+
+// A REG_SZ that a quoted string gives back exactly: text, one closing NUL, and no character
+// that would end or break the line. `text` is the UTF-8 text inside the quotes.
+bool AsPlainString(const RunValue& value, std::string& text) {
+    if (value.type != REG_SZ) return false;
+    WideText units = Units(value);
+    if (units.empty() || units.back() != L'\0' || (value.utf16 && value.bytes.size() % 2)) return false;
+    units.pop_back();
+    for (wchar_t unit : units)
+        if (unit == L'\0' || unit == L'\r' || unit == L'\n') return false;
+    text = FromWide(units.data(), static_cast<int>(units.size()));
+    return true;
+}
+
+// The data part of a value's line in a file of the given kind; false when a REGEDIT4 file
+// cannot hold it.
+bool DataText(const RunValue& value, bool unicode, std::string& text) {
+    std::string plain;
+    if (AsPlainString(value, plain) && (unicode || FitsAnsi(plain))) {
+        text = QuoteRegString(EscapeBackslashes(plain));
+        return true;
+    }
+    std::string bytes;
+    if (!FileBytes(value, unicode, bytes)) return false;
+    text = RegDataText(value.type, bytes);
+    return true;
+}
+
+// ---- The file's lines -------------------------------------------------------------------------
+
+// REMOVED.REG in memory: its lines without their ends, in UTF-8 when `unicode` (version 5),
+// else as the file's ANSI bytes, so that a line nobody touches is written back as it was.
+struct RegFile {
+    bool unicode = false;
+    std::vector<std::string> lines;
+
+    std::string Text(size_t i) const {
+        return unicode ? lines[i] : FromAnsi(lines[i].data(), static_cast<int>(lines[i].size()));
+    }
+    std::string Stored(const std::string& text) const { return unicode ? text : ToAnsi(text); }
+};
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        size_t cut = end > from && text[end - 1] == '\r' ? end - 1 : end;
+        lines.push_back(text.substr(from, cut - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+RegFile Decode(const std::string& bytes) {
+    RegFile file;
+    file.unicode = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                   static_cast<unsigned char>(bytes[1]) == 0xFE;
+    if (!file.unicode) {
+        file.lines = SplitLines(bytes);
+        return file;
+    }
+    RunValue units;
+    units.type = REG_SZ;
+    units.utf16 = true;
+    units.bytes = bytes.substr(2, (bytes.size() - 2) & ~static_cast<size_t>(1));
+    const WideText wide = Units(units);
+    file.lines = SplitLines(FromWide(wide.data(), static_cast<int>(wide.size())));
+    return file;
+}
+
+std::string Encode(const RegFile& file) {
+    std::string text;
+    for (const std::string& line : file.lines) text += line + "\r\n";
+    if (!file.unicode) return text;
+    const WideText wide = ToWide(text);
+    return "\xFF\xFE" + LittleEndian(WideText(wide.begin(), wide.end() - 1));
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The section a line opens ("[name]"), or false.
+bool SectionOf(const std::string& line, std::string& name) {
+    const std::string text = Trimmed(line);
+    const size_t close = text.find(']');
+    if (text.empty() || text[0] != '[' || close == std::string::npos) return false;
+    name = text.substr(1, close - 1);
+    return true;
+}
+
+// The value name a line sets: "name" with regedit's escapes, @ for the default value, or
+// the text before "=" of a line in the plain key=value form. False for other lines.
+bool ValueNameOf(const std::string& line, std::string& name, size_t& dataAt) {
+    const std::string text = Trimmed(line);
+    name.clear();
+    size_t i = 1;
+    if (!text.empty() && text[0] == '"') {
+        for (; i < text.size() && text[i] != '"'; ++i) {
+            if (text[i] == '\\' && i + 1 < text.size()) ++i;
+            name += text[i];
+        }
+        if (i >= text.size()) return false;
+        ++i;
+    } else if (!text.empty() && text[0] == '@') {
+    } else {
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos || text[0] == ';') return false;
+        name = Trimmed(text.substr(0, equals));
+        i = equals;
+    }
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i >= text.size() || text[i] != '=') return false;
+    dataAt = line.find_first_not_of(" \t") + i + 1;
+    return true;
+}
+
+bool EndsContinued(const std::string& text) {
+    const std::string trimmed = Trimmed(text);
+    return !trimmed.empty() && trimmed.back() == '\\';
+}
+
+// How many lines the value starting at `line` spans (regedit continues hex data on the
+// next line after a "\").
+size_t EntryLength(const RegFile& file, size_t line) {
+    size_t end = line + 1;
+    while (end < file.lines.size() && EndsContinued(file.Text(end - 1))) ++end;
+    return end - line;
+}
+
+// Sets the value `valueName` (its line "key=data") in `section`: the data of the section's
+// line for that name (letter case ignored) replaced where it stands, else a new line after the
+// section's last one, else a new section at the end of the file.
+void SetEntry(RegFile& file, const std::string& section, const std::string& valueName,
+              const std::string& key, const std::string& data) {
+    const std::string wantedSection = sys::FoldFileName(section);
+    const std::string wantedName = sys::FoldFileName(valueName);
+    size_t i = 0;
+    std::string name;
+    for (; i < file.lines.size(); ++i)
+        if (SectionOf(file.Text(i), name) && sys::FoldFileName(name) == wantedSection) break;
+    if (i == file.lines.size()) {
+        file.lines.push_back(file.Stored("[" + section + "]"));
+        file.lines.push_back(file.Stored(key + "=" + data));
+        return;
+    }
+    size_t last = i;  // the section's last line that is not blank
+    for (size_t j = i + 1; j < file.lines.size(); ++j) {
+        const std::string text = file.Text(j);
+        if (SectionOf(text, name)) break;
+        size_t dataAt = 0;
+        if (ValueNameOf(text, name, dataAt) && sys::FoldFileName(name) == wantedName) {
+            const size_t length = EntryLength(file, j);
+            file.lines.erase(file.lines.begin() + static_cast<std::ptrdiff_t>(j + 1),
+                             file.lines.begin() + static_cast<std::ptrdiff_t>(j + length));
+            file.lines[j] = file.Stored(text.substr(0, dataAt) + data);
+            return;
+        }
+        if (!Trimmed(text).empty()) last = j;
+    }
+    file.lines.insert(file.lines.begin() + static_cast<std::ptrdiff_t>(last + 1), file.Stored(key + "=" + data));
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The bytes of "xx,xx,..." (blanks, line continuations and their breaks skipped); false
+// when something else is in there.
+bool ParseHex(const std::string& text, std::string& bytes) {
+    int high = -1;
+    for (char c : text) {
+        if (c == ',' || c == ' ' || c == '\t' || c == '\\' || c == '\r' || c == '\n') continue;
+        const int digit = HexDigit(c);
+        if (digit < 0) return false;
+        if (high < 0) {
+            high = digit;
+        } else {
+            bytes += static_cast<char>(high << 4 | digit);
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
+// Makes a REGEDIT4 file a version 5 one holding the same values: its header line, and the
+// strings that hex(1), hex(2) and hex(7) lines hold in ANSI bytes turned into UTF-16LE.
+void MakeUnicode(RegFile& file) {
+    RegFile converted;
+    converted.unicode = true;
+    bool header = false;
+    for (size_t i = 0; i < file.lines.size();) {
+        const size_t length = EntryLength(file, i);
+        std::string text = file.Text(i);
+        for (size_t k = 1; k < length; ++k) text += "\n" + file.Text(i + k);
+        std::string name;
+        size_t dataAt = 0;
+        std::string bytes;
+        if (!header && !Trimmed(text).empty()) {
+            header = true;
+            if (Trimmed(text) == kRegedit4) text = kRegedit5;
+            else converted.lines.push_back(kRegedit5);
+        } else if (ValueNameOf(text, name, dataAt)) {
+            const std::string data = text.substr(dataAt);
+            static const char* const kStringTypes[] = {"hex(1):", "hex(2):", "hex(7):"};
+            for (const char* prefix : kStringTypes) {
+                const size_t prefixLength = std::char_traits<char>::length(prefix);
+                if (data.compare(0, prefixLength, prefix) == 0 && ParseHex(data.substr(prefixLength), bytes)) {
+                    RunValue ansi;
+                    ansi.type = REG_SZ;
+                    ansi.bytes = bytes;
+                    text = text.substr(0, dataAt) + prefix + HexBytes(LittleEndian(Units(ansi)));
+                }
+            }
+        }
+        // A continued line carried over unchanged keeps its breaks as separate lines.
+        for (const std::string& line : SplitLines(text)) converted.lines.push_back(line);
+        i += length;
+    }
+    file = converted;
+}
+
+// ---- Writing the file -----------------------------------------------------------------------
+
+std::string NewFileOf(const std::string& file) { return file + kNewSuffix; }
+
+// Writes `contents` beside `file`, flushes and reads them back, then moves them over it.
+// The new file is removed again when a step fails; `file` is then as it was.
+bool ReplaceContents(const std::string& file, const std::string& contents) {
+    const std::string next = NewFileOf(file);
+    UniqueFile handle(sys::OpenFile(next, GENERIC_WRITE, 0, CREATE_ALWAYS));
+    if (!handle) return false;
+    bool ok = sys::WriteAll(handle.Get(), contents, next) && sys::Flush(handle.Get(), next);
     handle.Reset();
-    // A file without its header would make every later export unreadable to regedit.
-    if (!ok) DeleteFileA(file.c_str());
+    std::string written;
+    ok = ok && sys::ReadWholeFile(next, written) && written == contents && sys::MoveOver(next, file);
+    if (!ok) sys::RemoveFile(next);
     return ok;
+}
+
+// Whether `bytes` are a whole REMOVED.REG: a registry file's header, and every line ended.
+bool IsWholeRegFile(const std::string& bytes) {
+    const RegFile file = Decode(bytes);
+    return !file.lines.empty() && (file.Text(0) == kRegedit4 || file.Text(0) == kRegedit5) &&
+           bytes.size() >= 2 && bytes.compare(bytes.size() - (file.unicode ? 4 : 2), std::string::npos,
+                                              file.unicode ? std::string("\r\0\n\0", 4) : "\r\n") == 0;
 }
 
 std::string ErrorNumberText(int number) {
@@ -88,49 +377,75 @@ bool ReadRunValue(const std::string& hiveName, const std::string& valueName, Run
     HKEY opened = nullptr;
     if (!hive || OpenRunKey(hive, view, KEY_QUERY_VALUE, opened) != ERROR_SUCCESS) return false;
     UniqueKey key(opened);
-    DWORD type = REG_NONE;
-    std::string data;
-    if (!QueryValueWhole(key.Get(), valueName, type, data)) return false;
-    value.type = type;
-    value.data = data;
-    return true;
+    return sys::RegQuery(key.Get(), valueName, value) == ERROR_SUCCESS;
 }
 
-std::string RegDataText(DWORD type, const std::string& data) {
-    if (type == REG_SZ && IsPlainString(data))
-        return QuoteRegString(EscapeBackslashes(data.substr(0, data.size() - 1)));
-    if (type == REG_DWORD && data.size() == 4) {
-        DWORD number = static_cast<unsigned char>(data[0]) |
-                       static_cast<DWORD>(static_cast<unsigned char>(data[1])) << 8 |
-                       static_cast<DWORD>(static_cast<unsigned char>(data[2])) << 16 |
-                       static_cast<DWORD>(static_cast<unsigned char>(data[3])) << 24;
+std::string RegDataText(DWORD type, const std::string& bytes) {
+    // A REG_SZ that a quoted string gives back byte for byte: text, one closing NUL, and no
+    // character that would end or break the line.
+    if (type == REG_SZ && !bytes.empty() && bytes.back() == '\0' &&
+        bytes.find_first_of(std::string("\0\r\n", 3)) == bytes.size() - 1)
+        return QuoteRegString(EscapeBackslashes(bytes.substr(0, bytes.size() - 1)));
+    if (type == REG_DWORD && bytes.size() == 4) {
+        DWORD number = static_cast<unsigned char>(bytes[0]) |
+                       static_cast<DWORD>(static_cast<unsigned char>(bytes[1])) << 8 |
+                       static_cast<DWORD>(static_cast<unsigned char>(bytes[2])) << 16 |
+                       static_cast<DWORD>(static_cast<unsigned char>(bytes[3])) << 24;
         return "dword:" + Hex(number, 8);
     }
-    if (type == REG_BINARY) return "hex:" + HexBytes(data);
+    if (type == REG_BINARY) return "hex:" + HexBytes(bytes);
     // hex(n): the type in hexadecimal, as regedit writes it: hex(2) for REG_EXPAND_SZ,
     // hex(7) for REG_MULTI_SZ, hex(1) for a REG_SZ that a quoted string would change.
-    return "hex(" + Hex(type, 1) + "):" + HexBytes(data);
+    return "hex(" + Hex(type, 1) + "):" + HexBytes(bytes);
+}
+
+void RecoverRemovedReg() {
+    const std::string file = RemovedRegFile();
+    const std::string next = NewFileOf(file);
+    if (sys::FileAttributes(next) == INVALID_FILE_ATTRIBUTES) return;
+    // Where the system cannot replace a file in one step, an export that was cut short may
+    // have removed the old file after the new one was on the disk: that one is then the file.
+    std::string bytes;
+    if (sys::FileAttributes(file) == INVALID_FILE_ATTRIBUTES && sys::ReadWholeFile(next, bytes) &&
+        IsWholeRegFile(bytes) && sys::MoveOver(next, file))
+        return;
+    sys::RemoveFile(next);
 }
 
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
                     const std::string& commandLine, RegView view) {
     const std::string file = RemovedRegFile();
     FileError listing;
-    if (!FileExists(file, &listing)) {
-        // The listing could not tell: making the file could destroy the undo record.
-        if (listing) return false;
-        if (!CreateRemovedReg(file)) return false;
+    // A hidden file is not listed, but it is there all the same: it is read, never replaced.
+    const bool exists = FileExists(file, &listing) || (!listing && sys::FileAttributes(file) != INVALID_FILE_ATTRIBUTES);
+    // The listing could not tell: writing the file could destroy the undo record.
+    if (listing) return false;
+    RecoverRemovedReg();
+    RegFile contents;
+    if (exists) {
+        std::string bytes;
+        if (!sys::ReadWholeFile(file, bytes)) return false;
+        contents = Decode(bytes);
+    } else {
+        contents.lines.push_back(kRegedit4);
     }
     RunValue value;
-    std::string dataText;
-    if (ReadRunValue(hiveName, valueName, value, view))
-        dataText = RegDataText(value.type, value.data);
-    else
-        dataText = QuoteRegString(EscapeBackslashes(commandLine));
+    if (!ReadRunValue(hiveName, valueName, value, view)) {
+        value = RunValue();
+        value.type = REG_SZ;
+        value.utf16 = true;
+        WideText units = ToWide(commandLine);
+        value.bytes = LittleEndian(units);
+    }
+    const std::string section = RunKeyFullPath(hiveName, view);
     // Names are escaped like data: regedit reads "\\" and "\"" in both.
-    return WritePrivateProfileStringA(RunKeyFullPath(hiveName, view).c_str(),
-                                      QuoteRegString(EscapeBackslashes(valueName)).c_str(),
-                                      dataText.c_str(), file.c_str()) != FALSE;
+    const std::string key = QuoteRegString(EscapeBackslashes(valueName));
+    std::string data;
+    if (!contents.unicode && (!FitsAnsi(section) || !FitsAnsi(key) || !DataText(value, false, data)))
+        MakeUnicode(contents);
+    if (contents.unicode) DataText(value, true, data);
+    SetEntry(contents, section, valueName, key, data);
+    return ReplaceContents(file, Encode(contents));
 }
 
 bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
@@ -169,19 +484,10 @@ std::string EscapeBackslashes(const std::string& text) {
 }
 
 std::string ProgramFolder() {
-    std::vector<char> buffer(MAX_PATH + 1, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
-        // A full buffer means the name was cut (without a NUL on the NT family).
-        if (length < buffer.size() - 1) {
-            std::string path(buffer.data(), length);
-            std::string::size_type slash = path.rfind('\\');
-            return AddBackslash(slash == std::string::npos ? path : path.substr(0, slash));
-        }
-        if (buffer.size() > 32768) return std::string();
-        buffer.assign(buffer.size() * 2, '\0');
-    }
+    const std::string path = sys::ModulePath(nullptr);
+    if (path.empty()) return path;
+    const std::string::size_type slash = path.rfind('\\');
+    return AddBackslash(slash == std::string::npos ? path : path.substr(0, slash));
 }
 
 bool FileExists(const std::string& path, FileError* error) {

@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include "Files.h"
-#include "Handles.h"
 #include "ListView.h"
 #include "Prompt.h"
 #include "Shortcut.h"
 #include "Strings.h"
+#include "System.h"
 #include "modShellLnk.h"
 
 namespace tw::modDir {
@@ -18,28 +18,6 @@ const char* const kOwnShortcut = "OSPREY.LNK";
 namespace {
 
 const std::string kSevenReturns(7, '\r');
-
-// A shortcut file whole; false when it cannot be read. Shortcuts are small, so comparing
-// the copy with its source byte for byte is cheap.
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 64 * 1024 * 1024) return false;
-    contents.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!contents.empty() &&
-        (!ReadFile(file.Get(), &contents[0], static_cast<DWORD>(contents.size()), &read, nullptr) ||
-         read != contents.size()))
-        return false;
-    return true;
-}
-
-std::string Upper(std::string text) {
-    if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
 
 // Candidates beyond "Name (2)" are tried up to this number before giving up.
 constexpr int kLastNameNumber = 9999;
@@ -57,7 +35,7 @@ bool ReadTarget(const std::string& linkFile, LinkTarget& target) {
 
 bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
     LinkTarget existing;
-    return ReadTarget(linkFile, existing) && Upper(existing.path) == Upper(target.path) &&
+    return ReadTarget(linkFile, existing) && sys::FoldFileName(existing.path) == sys::FoldFileName(target.path) &&
            existing.arguments == target.arguments;
 }
 
@@ -65,18 +43,14 @@ bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
 
 int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
     int count = 0;
-    WIN32_FIND_DATAA entry;
-    UniqueFind find(FindFirstFileA((startupPath + "*.*").c_str(), &entry));
-    if (find) {
-        do {
-            std::string name = TrimNull(std::string(entry.cFileName, sizeof(entry.cFileName)));
-            // INVALID_FILE_ATTRIBUTES has the directory bit set too, so such a file is skipped.
-            DWORD attributes = GetFileAttributesA((startupPath + name).c_str());
-            if (name != "." && name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                AddStartUpItem(startupPath, name, list, images))
-                ++count;
-        } while (FindNextFileA(find.Get(), &entry));
-    }
+    sys::FindFiles(startupPath + "*.*", [&](const sys::FoundFile& entry) {
+        // INVALID_FILE_ATTRIBUTES has the directory bit set too, so such a file is skipped.
+        const DWORD attributes = sys::FileAttributes(startupPath + entry.name);
+        if (entry.name != "." && entry.name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            AddStartUpItem(startupPath, entry.name, list, images))
+            ++count;
+        return true;
+    });
     if (count == 0)
         MsgBox("There are no shortcuts in your Online StartUp folder. You can move your online "
                "programs shortcuts from your StartUp folder, or create new shortcuts to your "
@@ -87,7 +61,7 @@ int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList&
 
 bool AddStartUpItem(const std::string& folder, const std::string& name, ListView& list,
                     ImageList& images) {
-    if (name.empty() || Upper(name) == kOwnShortcut) return false;
+    if (name.empty() || sys::FoldFileName(name) == kOwnShortcut) return false;
     std::string path, workingDirectory, arguments, iconPath;
     int iconIndex = 0;
     int showCmd = 0;
@@ -135,7 +109,8 @@ bool MoveShortcutFile(const std::string& source, const std::string& destination)
     const unsigned anyFile = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (Dir(destination, anyFile, error).empty() || error) return false;
     std::string original, copy;
-    if (!ReadWholeFile(source, original) || !ReadWholeFile(destination, copy) || original != copy)
+    // Shortcuts are small: comparing the copy with its source byte for byte is cheap.
+    if (!sys::ReadWholeFile(source, original) || !sys::ReadWholeFile(destination, copy) || original != copy)
         return false;
     if (!Kill(source, error)) return false;
     return Dir(source, anyFile, error).empty() && !error;

@@ -9,6 +9,7 @@
 #include "ListView.h"
 #include "Prompt.h"
 #include "Strings.h"
+#include "System.h"
 #include "modShellLnk.h"
 
 namespace tw::modRegStuff {
@@ -31,17 +32,11 @@ const char* const kSoftwarePrefix = "Software\\";
 const char* const kNativeRowKey = "native";
 const char* const kWow32RowKey = "32-bit";
 
-// Value names are at most 16383 characters (the registry's own limit); data has no limit
-// and is read with the size the registry reports.
-constexpr DWORD kNameCapacity = 16384;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsRunDll(const std::string& line) {
     if (line.size() < 6) return false;
-    std::string head = line.substr(0, 6);
-    CharUpperBuffA(&head[0], static_cast<DWORD>(head.size()));
-    return head == "RUNDLL";
+    return AsciiUpper(line.substr(0, 6)) == "RUNDLL";
 }
 
 // Everything after the first blank of a RUNDLL line; the whole line when it has none.
@@ -84,26 +79,6 @@ SplitLine Split(const std::string& line) {
 
 }  // namespace
 
-bool QueryValueWhole(HKEY key, const std::string& name, DWORD& type, std::string& data) {
-    // Asks for the size, then reads; again when the value grew in between.
-    DWORD size = 0;
-    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
-    for (int attempt = 0; attempt < 8 && result == ERROR_SUCCESS; ++attempt) {
-        std::vector<BYTE> buffer(static_cast<size_t>(size) + 1, 0);
-        DWORD got = size;
-        result = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer.data(), &got);
-        if (result == ERROR_SUCCESS) {
-            data.assign(reinterpret_cast<const char*>(buffer.data()), got);
-            return true;
-        }
-        if (result != ERROR_MORE_DATA) break;
-        size = got > size ? got : size * 2 + 16;
-        result = ERROR_SUCCESS;
-    }
-    data.clear();
-    return false;
-}
-
 void SetRunKeyPath(const std::string& subKey) { g_runKeyPath = subKey.empty() ? kRunSubKey : subKey; }
 const std::string& RunKeyPath() { return g_runKeyPath; }
 
@@ -115,13 +90,13 @@ RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls) {
 
 LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key) {
     key = nullptr;
-    auto open = g_calls.open ? g_calls.open : &RegOpenKeyExA;
-    return open(hive, RunKeyPath().c_str(), 0, access | ViewAccess(view), &key);
+    auto open = g_calls.open ? g_calls.open : &sys::RegOpen;
+    return open(hive, RunKeyPath(), access | ViewAccess(view), key);
 }
 
 LONG DeleteRunKeyValue(HKEY key, const std::string& valueName) {
-    auto deleteValue = g_calls.deleteValue ? g_calls.deleteValue : &RegDeleteValueA;
-    return deleteValue(key, valueName.c_str());
+    auto deleteValue = g_calls.deleteValue ? g_calls.deleteValue : &sys::RegDeleteValue;
+    return deleteValue(key, valueName);
 }
 
 // ---- Registry views ---------------------------------------------------------------------
@@ -164,9 +139,7 @@ std::string RunKeyFullPath(const std::string& hiveName, RegView view) {
     // The usual spelling for the real key; a test's own key as the test gave it.
     std::string path = key == kRunSubKey ? std::string(kRunSectionKey) : key;
     const size_t prefix = std::char_traits<char>::length(kSoftwarePrefix);
-    if (view == RegView::Wow32 && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
-                                                  static_cast<int>(prefix), kSoftwarePrefix,
-                                                  static_cast<int>(prefix)) == CSTR_EQUAL)
+    if (view == RegView::Wow32 && AsciiUpper(path.substr(0, prefix)) == AsciiUpper(kSoftwarePrefix))
         path.insert(prefix, std::string(kWow64Node) + "\\");
     return hiveName + "\\" + path;
 }
@@ -217,19 +190,13 @@ void ListRunValues(HKEY hive, ListView& list, ImageList& images) {
                                    : view == RegView::Wow32 ? kWow32RowKey
                                                             : "";
         const std::string caption = IsWindows64() ? RunKeyCaption(hiveName, view) : std::string();
-        std::vector<char> nameBuffer(kNameCapacity, '\0');
-        for (DWORD index = 0;; ++index) {
-            DWORD nameLength = kNameCapacity;
-            DWORD type = 0;
-            if (RegEnumValueA(key.Get(), index, nameBuffer.data(), &nameLength, nullptr, &type,
-                              nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            std::string name(nameBuffer.data(), nameLength);
-            std::string data;
-            QueryValueWhole(key.Get(), name, type, data);
-            std::string commandLine = TrimNull(data);
+        std::string name;
+        for (DWORD index = 0; sys::RegValueName(key.Get(), index, name) == ERROR_SUCCESS; ++index) {
+            sys::RegValue value;
+            sys::RegQuery(key.Get(), name, value);
+            const std::string commandLine = sys::RegText(value);
 
-            std::string forIcon = type == REG_EXPAND_SZ ? ExpandEnvironment(commandLine) : commandLine;
+            std::string forIcon = value.type == REG_EXPAND_SZ ? ExpandEnvironment(commandLine) : commandLine;
             int icon = modShellLnk::AddFileIcon(images, GetIconPath(StripQuotes(forIcon)), 0);
             int row = list.AddRow(rowKey, name, icon);
             if (row == 0) continue;
@@ -253,8 +220,7 @@ std::string GetProgramPath(const std::string& commandLine) {
     // A first word "rundll32" or "rundll" without extension is that program's .exe, never
     // a file of that bare name; like rundll32.exe it stays a bare name, which the link
     // object looks up, with the system directory as working directory (GetFolder).
-    std::string first = commandLine.substr(0, commandLine.find(' '));
-    CharUpperBuffA(&first[0], static_cast<DWORD>(first.size()));
+    const std::string first = AsciiUpper(commandLine.substr(0, commandLine.find(' ')));
     if (first == "RUNDLL32") return "rundll32.exe";
     if (first == "RUNDLL") return "rundll.exe";
     // rundll32.exe, rundll.exe, or the bare "rundll" when neither follows.
@@ -279,33 +245,15 @@ std::string GetRunDllArguments(const std::string& commandLine) {
 std::string GetFolder(const std::string& path) {
     std::string::size_type slash = path.rfind('\\');
     if (slash != std::string::npos) return path.substr(0, slash + 1);
-    char buffer[MAX_PATH + 1] = {};
-    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-    if (length == 0 || length > MAX_PATH) return std::string();
-    return TrimNull(std::string(buffer, length));
+    return sys::SystemFolder();
 }
 
 namespace {
 
-// `text` with its %NAME% references replaced (ExpandEnvironmentStringsA); as it is when that
-// fails.
-std::string ExpandStrings(const std::string& text) {
-    DWORD size = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    for (int attempt = 0; attempt < 4 && size > 0; ++attempt) {
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), size);
-        if (needed == 0) break;
-        if (needed <= size) return TrimNull(std::string(buffer.data(), needed));
-        size = needed;
-    }
-    return text;
-}
-
 // `text` with every `reference` (letter case ignored) replaced by `replacement`.
 std::string ReplaceReference(const std::string& text, const std::string& reference,
                              const std::string& replacement) {
-    std::string upper = text;
-    if (!upper.empty()) CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    const std::string upper = AsciiUpper(text);
     std::string result;
     std::string::size_type from = 0, at;
     while ((at = upper.find(reference, from)) != std::string::npos) {
@@ -316,8 +264,8 @@ std::string ReplaceReference(const std::string& text, const std::string& referen
 }
 
 bool EnvironmentHas(const char* name) {
-    char probe[4];
-    return GetEnvironmentVariableA(name, probe, sizeof(probe)) != 0;
+    std::string value;
+    return sys::EnvironmentVariable(name, value) && !value.empty();
 }
 
 }  // namespace
@@ -334,7 +282,7 @@ std::string ExpandEnvironment(const std::string& text) {
         if (EnvironmentHas("CommonProgramW6432"))
             line = ReplaceReference(line, "%COMMONPROGRAMFILES%", "%CommonProgramW6432%");
     }
-    return ExpandStrings(line);
+    return sys::ExpandEnvironment(line);
 }
 
 }  // namespace tw::modRegStuff

@@ -1,6 +1,6 @@
 // modRegStuff: the registry side of the wizard. Lists the values of the two Run keys into
 // the wizard's list, turns a Run command line into program path, arguments, icon file and
-// folder, saves a Run value to REMOVED.REG (a REGEDIT4 file beside the program) and deletes
+// folder, saves a Run value to REMOVED.REG (a registry file beside the program) and deletes
 // it from its key.
 #pragma once
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Files.h"
+#include "System.h"
 #include "WizardTypes.h"
 
 namespace tw {
@@ -43,10 +44,10 @@ DirFunction SetDirFunction(DirFunction dir);
 // The registry calls that open a Run key and delete a value from it. Windows refuses a
 // standard user write access to the machine's Run key, which Wine never does: tests put
 // calls that refuse in their place. Returns the previous calls; null members restore the
-// real ones (RegOpenKeyExA, RegDeleteValueA).
+// real ones (sys::RegOpen, sys::RegDeleteValue).
 struct RunKeyCalls {
-    LONG(WINAPI* open)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) = nullptr;
-    LONG(WINAPI* deleteValue)(HKEY, LPCSTR) = nullptr;
+    LONG (*open)(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) = nullptr;
+    LONG (*deleteValue)(HKEY key, const std::string& name) = nullptr;
 };
 RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls);
 
@@ -129,26 +130,23 @@ std::string ExpandEnvironment(const std::string& text);
 
 // ---- REMOVED.REG and deletion ---------------------------------------------------------
 
-// Reads a value's type and data whole, whatever its length; false (and `data` empty)
-// when it cannot be read.
-bool QueryValueWhole(HKEY key, const std::string& name, DWORD& type, std::string& data);
-
-// A Run value as the registry holds it.
-struct RunValue {
-    DWORD type = REG_NONE;
-    std::string data;  // the raw bytes, as RegQueryValueExA gives them
-};
+// A Run value as the registry holds it: type and bytes (UTF-16 strings on the NT family).
+using RunValue = sys::RegValue;
 
 // Reads a value of the named hive's Run key (in `view`) whole; false when the key or value
 // cannot be read.
 bool ReadRunValue(const std::string& hiveName, const std::string& valueName, RunValue& value,
                   RegView view = RegView::Shared);
 
-// Appends the value to REMOVED.REG (creating the file with its "REGEDIT4" line first) in
-// the section of the hive's Run key in `view` (RunKeyFullPath), replacing an earlier line
-// for the same name. The value is written as the registry holds it now (type and bytes), so
-// that importing the file restores it exactly; a value that can no longer be read is
-// written as the string `commandLine`. True when the line was written.
+// Adds the value to REMOVED.REG (a new file starts with its "REGEDIT4" line) in the section
+// of the hive's Run key in `view` (RunKeyFullPath), replacing an earlier line for the same
+// name. The value is written as the registry holds it now (type and bytes), so that
+// importing the file restores it exactly; a value that can no longer be read is written as
+// the string `commandLine`. The file stays REGEDIT4 (ANSI) while every value fits the ANSI
+// code page, else it becomes a "Windows Registry Editor Version 5.00" file (UTF-16LE) with
+// its earlier entries kept. The whole new file is written and flushed beside the old one
+// and moved over it: true when that move was made; otherwise the old file is as it was.
+
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
                     const std::string& commandLine, RegView view = RegView::Shared);
 
@@ -159,9 +157,15 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
 bool DeleteRunValue(const std::string& hiveName, const std::string& valueName,
                     RegView view = RegView::Shared);
 
-// The data part of a REMOVED.REG line for a value of `type` holding `data`: a quoted
-// string for an ordinary REG_SZ, dword:xxxxxxxx, hex:.. or hex(n):.. otherwise.
-std::string RegDataText(DWORD type, const std::string& data);
+// The data part of a REMOVED.REG line for a value of `type` whose bytes, as the file holds
+// them, are `bytes`: a quoted string for an ordinary REG_SZ, dword:xxxxxxxx, hex:.. or
+// hex(n):.. otherwise.
+std::string RegDataText(DWORD type, const std::string& bytes);
+
+// Cleans up after an export that was cut short: the new contents it left beside REMOVED.REG
+// become the file when the file itself is gone (where a file cannot be replaced in one
+// step), or are removed.
+void RecoverRemovedReg();
 
 // A double quote, `text` with a backslash before each of its double quotes, a double quote.
 std::string QuoteRegString(const std::string& text);

@@ -1,14 +1,8 @@
-// modShellLnk: shell links through the shell's link object (IShellLinkA, IPersistFile).
+// modShellLnk: shell links through the shell's link object (sys::ShellLink).
 #include "modShellLnk.h"
 
 #include <windows.h>
-#include <objbase.h>
-#include <objidl.h>
-#include <shellapi.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
-#include "Com.h"
 #include "ListView.h"
 #include "Prompt.h"
 #include "Resources.h"
@@ -97,25 +91,20 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
 bool PreparedShortcut::Prepare(const std::string& path, const std::string& workingDirectory,
                                const std::string& arguments, const std::string& iconFile,
                                int iconIndex, int showCmd) {
-    if (path.empty() || !CreateShellLinkObject(m_link, m_file)) return false;
-    IShellLinkA* link = m_link.Get();
-    if (FAILED(link->SetPath(path.c_str()))) return false;
-    if (!workingDirectory.empty() && FAILED(link->SetWorkingDirectory(workingDirectory.c_str())))
-        return false;
-    if (!arguments.empty() && FAILED(link->SetArguments(arguments.c_str()))) return false;
-    if (!iconFile.empty() && FAILED(link->SetIconLocation(iconFile.c_str(), iconIndex)))
-        return false;
-    if (FAILED(link->SetDescription(kShortcutDescription))) return false;
-    if (FAILED(link->SetShowCmd(showCmd))) return false;
-    return SUCCEEDED(link->Resolve(nullptr, SLR_UPDATE));
+    if (path.empty() || !m_link.Created() || !m_link.SetPath(path)) return false;
+    if (!workingDirectory.empty() && !m_link.SetWorkingDirectory(workingDirectory)) return false;
+    if (!arguments.empty() && !m_link.SetArguments(arguments)) return false;
+    if (!iconFile.empty() && !m_link.SetIconLocation(iconFile, iconIndex)) return false;
+    return m_link.SetDescription(kShortcutDescription) && m_link.SetShowCmd(showCmd) &&
+           m_link.Resolve(SLR_UPDATE);
 }
 
 bool PreparedShortcut::Target(modDir::LinkTarget& target) {
-    return m_link && ReadLinkTarget(*m_link.Get(), target.path, target.arguments);
+    return m_link.Created() && ReadLinkTarget(m_link, target.path, target.arguments);
 }
 
 bool PreparedShortcut::Save(const std::string& linkFile) {
-    return m_file && !linkFile.empty() && SUCCEEDED(m_file->Save(Widen(linkFile).data(), FALSE));
+    return m_link.Created() && !linkFile.empty() && m_link.Save(linkFile);
 }
 
 bool CreateShortcut(const std::string& linkFile, const std::string& path,
@@ -146,7 +135,7 @@ int AddFileIcon(ImageList& images, const std::string& iconFile, int iconIndex) {
     HICON large = nullptr;
     HICON small = nullptr;
     // The count comes back as UINT_MAX for a missing file: read as signed, below 1.
-    int count = static_cast<int>(ExtractIconExA(iconFile.c_str(), iconIndex, &large, &small, 1));
+    int count = static_cast<int>(sys::ExtractIcons(iconFile, iconIndex, &large, &small));
     if (large) DestroyIcon(large);
     if (count >= 1 && small) {
         int index = images.Add(IconToPicture(small));

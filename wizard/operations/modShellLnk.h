@@ -5,10 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <shlobj.h>
-#include <shobjidl.h>
-
-#include "Com.h"
+#include "System.h"
 #include "WizardTypes.h"
 #include "modDir.h"
 
@@ -49,8 +46,7 @@ public:
     bool Save(const std::string& linkFile);
 
 private:
-    ComPtr<IShellLinkA> m_link;
-    ComPtr<IPersistFile> m_file;
+    sys::ShellLink m_link;
 };
 
 // Writes a shell link; empty strings other than the link file and path are not set. True
