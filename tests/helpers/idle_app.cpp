@@ -1,13 +1,15 @@
 // Test helper: a program that waits, to be found, closed and killed by the tests.
 //   idle_app [--ignore-close] [--exit-code N] [--hidden] [--no-window] [--title-cwd] [TITLE]
 // Creates a top-level window titled TITLE (default "idle_app"; with --title-cwd the current
-// directory), shown unless --hidden, and runs a message loop. WM_CLOSE ends it with exit
+// directory), shown unless --hidden, and runs a message loop. A Unicode window: its title may
+// hold any characters. WM_CLOSE ends it with exit
 // code N (default 0), unless --ignore-close, when the window stays. With --no-window, or
 // without a display (where no window can be created), it just waits until it is terminated.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -24,52 +26,55 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(g_exitCode);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    std::string title = "idle_app";
+    std::wstring title = L"idle_app";
     bool hidden = false;
     bool noWindow = false;
-    for (int i = 1; i < __argc; ++i) {
-        const char* argument = __argv[i];
-        if (std::strcmp(argument, "--ignore-close") == 0) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; i < argc; ++i) {
+        const wchar_t* argument = argv[i];
+        if (std::wcscmp(argument, L"--ignore-close") == 0) {
             g_ignoreClose = true;
-        } else if (std::strcmp(argument, "--hidden") == 0) {
+        } else if (std::wcscmp(argument, L"--hidden") == 0) {
             hidden = true;
-        } else if (std::strcmp(argument, "--no-window") == 0) {
+        } else if (std::wcscmp(argument, L"--no-window") == 0) {
             noWindow = true;
-        } else if (std::strcmp(argument, "--title-cwd") == 0) {
-            char directory[MAX_PATH];
-            DWORD length = GetCurrentDirectoryA(MAX_PATH, directory);
+        } else if (std::wcscmp(argument, L"--title-cwd") == 0) {
+            wchar_t directory[MAX_PATH];
+            DWORD length = GetCurrentDirectoryW(MAX_PATH, directory);
             title.assign(directory, length < MAX_PATH ? length : 0);
-        } else if (std::strcmp(argument, "--exit-code") == 0 && i + 1 < __argc) {
-            g_exitCode = std::atoi(__argv[++i]);
+        } else if (std::wcscmp(argument, L"--exit-code") == 0 && i + 1 < argc) {
+            g_exitCode = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
         } else {
             title = argument;
         }
     }
+    LocalFree(argv);
 
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "TwIdleApp";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = L"TwIdleApp";
+    RegisterClassW(&windowClass);
     HWND window = nullptr;
     if (!noWindow)
-        window = CreateWindowExA(0, "TwIdleApp", title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320,
+        window = CreateWindowExW(0, L"TwIdleApp", title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320,
                                  120, nullptr, nullptr, instance, nullptr);
     if (window && !hidden) ShowWindow(window, SW_SHOWNORMAL);
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return window ? static_cast<int>(message.wParam) : g_exitCode;
 }

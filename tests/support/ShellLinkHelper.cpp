@@ -9,30 +9,36 @@
 
 namespace tw::test {
 
+namespace {
+// UTF-8 to UTF-16 by the system's own conversion, not the programs' layer: the tests' links
+// are written by other code than the one they test.
+std::wstring Wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+}  // namespace
+
 HRESULT CreateShellLink(const std::string& linkFile, const ShellLinkFields& fields) {
-    IShellLinkA* link = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void**>(&link));
     if (FAILED(hr)) return hr;
-    if (!fields.path.empty()) hr = link->SetPath(fields.path.c_str());
-    if (SUCCEEDED(hr) && !fields.arguments.empty()) hr = link->SetArguments(fields.arguments.c_str());
+    if (!fields.path.empty()) hr = link->SetPath(Wide(fields.path).c_str());
+    if (SUCCEEDED(hr) && !fields.arguments.empty()) hr = link->SetArguments(Wide(fields.arguments).c_str());
     if (SUCCEEDED(hr) && !fields.workingDirectory.empty())
-        hr = link->SetWorkingDirectory(fields.workingDirectory.c_str());
+        hr = link->SetWorkingDirectory(Wide(fields.workingDirectory).c_str());
     if (SUCCEEDED(hr) && !fields.iconPath.empty())
-        hr = link->SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
+        hr = link->SetIconLocation(Wide(fields.iconPath).c_str(), fields.iconIndex);
     if (SUCCEEDED(hr)) hr = link->SetShowCmd(fields.showCmd);
     if (SUCCEEDED(hr) && !fields.description.empty())
-        hr = link->SetDescription(fields.description.c_str());
+        hr = link->SetDescription(Wide(fields.description).c_str());
     IPersistFile* file = nullptr;
     if (SUCCEEDED(hr))
         hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) {
-        wchar_t wide[MAX_PATH];
-        if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH) == 0)
-            hr = E_INVALIDARG;
-        else
-            hr = file->Save(wide, TRUE);
-    }
+    if (SUCCEEDED(hr)) hr = file->Save(Wide(linkFile).c_str(), TRUE);
     if (file) file->Release();
     link->Release();
     return hr;

@@ -1,5 +1,6 @@
 // Test helpers that write files for the shortcut tests: shell links written with the
-// shell's own link object (IShellLinkA + IPersistFile::Save), plain text files, folders;
+// shell's own link object (IShellLinkW + IPersistFile::Save, names and fields in UTF-8),
+// plain text files, folders;
 // and a picture of the screen for the tests that keep screenshots.
 #pragma once
 #include <windows.h>

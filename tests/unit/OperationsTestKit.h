@@ -140,6 +140,65 @@ inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::str
     return value;
 }
 
+// Values with names and strings beyond the ANSI code page: written and read through the W
+// calls, UTF-8 converted by the system (not by the programs' own layer). `data` of the
+// value read is its raw UTF-16LE bytes.
+inline std::wstring Utf16(const std::string& utf8) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+inline std::string Utf16Bytes(const std::string& utf8) {
+    const std::wstring wide = Utf16(utf8);
+    return std::string(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * sizeof(wchar_t));
+}
+inline bool SetWideString(HKEY hive, const std::string& subKey, const std::string& name,
+                          const std::string& text, DWORD type = REG_SZ, REGSAM view = 0) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(hive, Utf16(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::string bytes = Utf16Bytes(text);
+    LONG result = RegSetValueExW(key, Utf16(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+inline RawValue GetWideValue(HKEY hive, const std::string& subKey, const std::string& name, REGSAM view = 0) {
+    RawValue value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(hive, Utf16(subKey).c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return value;
+    DWORD size = 0;
+    const std::wstring wide = Utf16(name);
+    if (RegQueryValueExW(key, wide.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + 2, 0);
+        value.present = RegQueryValueExW(key, wide.c_str(), nullptr, &value.type, data.data(), &size) == ERROR_SUCCESS;
+        if (value.present) value.data.assign(reinterpret_cast<const char*>(data.data()), size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// A file's UTF-16LE text (after its byte-order mark) in UTF-8, split at CR LF.
+inline std::vector<std::string> Utf16Lines(const std::string& bytes) {
+    std::wstring wide;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0], length, nullptr, nullptr);
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 inline std::string ReadFileBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

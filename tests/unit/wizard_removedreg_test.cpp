@@ -214,6 +214,115 @@ TEST_F(RemovedRegTest, EachViewOfTheMachineKeyIsSavedUnderTheKeyRegeditRestoresI
     EXPECT_TRUE(m_prompter.shown.empty());
 }
 
+// ---- Values beyond the ANSI code page --------------------------------------------------
+
+TEST_F(RemovedRegTest, AFileOfValuesThatFitIsTheRegedit4FileItAlwaysWasByteForByte) {
+    tw::test::RunKeySandbox keys("fit");
+    const std::string& path = keys.Path();
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, path, "Tray", "C:\\APPS\\Tray.exe -min"));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_LOCAL_MACHINE, path, "Scan", "C:\\AV\\scan.exe"));
+    ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, path, "Mail", "%WINDIR%\\m.exe", REG_EXPAND_SZ));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "listed"));
+    ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", "Scan", "listed"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Mail", "listed"));
+    // What earlier versions wrote through the private-profile writer.
+    EXPECT_EQ("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + path + "]\r\n\"Tray\"=\"C:\\\\APPS\\\\Tray.exe -min\"\r\n"
+              "\"Mail\"=hex(2):25,57,49,4e,44,49,52,25,5c,6d,2e,65,78,65,00\r\n[HKEY_LOCAL_MACHINE\\" + path +
+                  "]\r\n\"Scan\"=\"C:\\\\AV\\\\scan.exe\"\r\n",
+              tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+}
+
+TEST_F(RemovedRegTest, AValueBeyondTheCodePageMakesItAVersion5FileThatRestoresEveryEntry) {
+    tw::test::RunKeySandbox keys("unicode");
+    const std::string& path = keys.Path();
+    // From an earlier run: a comment, a string and an expandable string in ANSI bytes.
+    const std::string earlier = "REGEDIT4\r\n; saved earlier\r\n[HKEY_CURRENT_USER\\" + path +
+                                "]\r\n\"Old\"=\"C:\\\\old.exe\"\r\n\"OldExp\"=hex(2):25,41,25,00\r\n";
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file, earlier));
+    const std::string mail = "\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 \xF0\x9F\x93\xA7";  // "Почта 📧"
+    const std::string mailLine = "\"C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0\\\xE9\x82\xAE\xE4\xBB\xB6.exe\" -x";
+    const std::string chat = "\xD0\xA7\xD0\xB0\xD1\x82";  // "Чат"
+    const std::string chatLine = "%SystemDrive%\\\xE7\xA8\x8B\xE5\xBA\x8F\\chat.exe";
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, path, mail, mailLine));
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_LOCAL_MACHINE, path, chat, chatLine, REG_EXPAND_SZ));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", mail, "listed"));
+    ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", chat, "listed"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Later", "C:\\later.exe"));
+
+    const std::string bytes = tw::test::ReadFileBytes(m_file);
+    ASSERT_EQ("\xFF\xFE", bytes.substr(0, 2));
+    std::string chatHex;
+    for (unsigned char c : tw::test::Utf16Bytes(chatLine)) {
+        if (!chatHex.empty()) chatHex += ',';
+        chatHex += "0123456789abcdef"[c >> 4];
+        chatHex += "0123456789abcdef"[c & 15];
+    }
+    const std::vector<std::string> expected = {
+        "Windows Registry Editor Version 5.00",
+        "; saved earlier",
+        "[HKEY_CURRENT_USER\\" + path + "]",
+        "\"Old\"=\"C:\\\\old.exe\"",
+        "\"OldExp\"=hex(2):25,00,41,00,25,00,00,00",  // the same string, now in UTF-16
+        "\"" + mail + "\"=\"\\\"C:\\\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0\\\\\xE9\x82\xAE\xE4\xBB\xB6.exe\\\" -x\"",
+        "\"Later\"=\"C:\\\\later.exe\"",
+        "[HKEY_LOCAL_MACHINE\\" + path + "]",
+        "\"" + chat + "\"=hex(2):" + chatHex,
+    };
+    EXPECT_EQ(expected, tw::test::Utf16Lines(bytes));
+
+    // Everything comes back as it was: the earlier entries too.
+    ASSERT_TRUE(DeleteRunValue("HKEY_CURRENT_USER", mail));
+    ASSERT_TRUE(DeleteRunValue("HKEY_LOCAL_MACHINE", chat));
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
+    const tw::test::RawValue mailBack = tw::test::GetWideValue(HKEY_CURRENT_USER, path, mail);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), mailBack.type);
+    EXPECT_EQ(tw::test::Utf16Bytes(mailLine), mailBack.data);
+    const tw::test::RawValue chatBack = tw::test::GetWideValue(HKEY_LOCAL_MACHINE, path, chat);
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), chatBack.type);
+    EXPECT_EQ(tw::test::Utf16Bytes(chatLine), chatBack.data);
+    EXPECT_EQ(tw::test::Utf16Bytes("%A%"), tw::test::GetWideValue(HKEY_CURRENT_USER, path, "OldExp").data);
+    EXPECT_EQ(tw::test::Utf16Bytes("C:\\old.exe"), tw::test::GetWideValue(HKEY_CURRENT_USER, path, "Old").data);
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(RemovedRegTest, AVersion5FileKeepsItsFormAndALaterValueOfTheSameNameReplacesItsData) {
+    tw::test::RunKeySandbox keys("unicode-again");
+    const std::string name = "\xE6\x96\xB0\xE9\x97\xBB";  // "新闻"
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", name, "C:\\old\\news.exe"));
+    // Another letter case of an ASCII name, and the same name again: replaced in place.
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "TRAY", "C:\\t2.exe"));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", name, "C:\\new\\news.exe"));
+    const std::vector<std::string> expected = {
+        "Windows Registry Editor Version 5.00",
+        "[HKEY_CURRENT_USER\\" + keys.Path() + "]",
+        "\"" + name + "\"=\"C:\\\\new\\\\news.exe\"",
+        "\"Tray\"=\"C:\\\\t2.exe\"",
+    };
+    EXPECT_EQ(expected, tw::test::Utf16Lines(tw::test::ReadFileBytes(m_file)));
+}
+
+TEST_F(RemovedRegTest, ALeftoverOfAnExportCutShortIsTakenInOnlyWhenTheFileIsGone) {
+    // Where the old file was already removed, the whole new one is the file.
+    const std::string whole = "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=\"b\"\r\n";
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", whole));
+    RecoverRemovedReg();
+    EXPECT_EQ(whole, tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+    // Beside the file, a leftover (here half a line) is only removed.
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", "REGEDIT4\r\n[HKEY_CUR"));
+    RecoverRemovedReg();
+    EXPECT_EQ(whole, tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+    // Half a file and no file: nothing is made of it.
+    ASSERT_TRUE(DeleteFileA(m_file.c_str()));
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", "REGEDIT4\r\n[HKEY_CUR"));
+    RecoverRemovedReg();
+    EXPECT_FALSE(tw::test::FileThere(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+}
+
 TEST_F(RemovedRegTest, AValueThatCannotBeReadIsWrittenAsTheListedString) {
     tw::test::RunKeySandbox keys("gone");
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Gone", "C:\\g\\gone.exe \"x\""));
