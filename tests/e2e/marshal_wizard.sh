@@ -18,10 +18,21 @@
 #      registry, Clock is not; `regedit /s REMOVED.REG` brings each back into the view it
 #      came from.
 #   3. Lookout.exe, started in a network namespace whose default route is up, launches the
-#      five shortcuts the wizard put in the Online StartUp folder.
+#      five shortcuts the wizard put in the Online StartUp folder, and closes them all when
+#      the route goes.
+#   4. A second run with names beyond the ANSI code page (1252): StartUp holds "Почта 📧.lnk",
+#      the current user's Run key "Новости: 新闻" (renamed in the dialog to "Новости") and the
+#      machine's "Чат", whose program is in C:\Прога\. Each row reads as the registry holds
+#      it; the shortcuts are moved or made with their names, arguments and folders exact;
+#      REMOVED.REG becomes a version 5.00 file that keeps the first run's entries, and
+#      regedit puts every value back exactly (compared with `reg export`). Lookout, started
+#      again, launches the new shortcuts (window titles in Cyrillic and Chinese with an emoji)
+#      and closes them when the route goes.
 # TW_SCREENSHOTS=DIR keeps a screenshot of every page and of the rename dialog there
-# (marshal-page0.png ... marshal-page4.png, marshal-page4-done.png, marshal-rename.png) and
-# of the screen with the message about the taken name (marshal-name-taken.png).
+# (marshal-page0.png ... marshal-page4.png, marshal-page4-done.png, marshal-rename.png), of
+# the screen with the message about the taken name (marshal-name-taken.png), and of the second
+# run's pages 1 and 2 and rename dialog (marshal-page1-names.png, marshal-page2-names.png,
+# marshal-rename-names.png).
 # Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
@@ -241,4 +252,127 @@ check "idle_app processes (Mail, News, both Pagers, Legacy)" 5 "$(tw_count 'C:\A
 check "sync.exe processes" 1 "$(tw_count 'C:\Program Files\Sync Tool\sync.exe')"
 [ -z "$(tw_windows '^OspreyApp$')" ] || fail "OSPREY.LNK's program was started"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
+
+# Every program the route's coming up started is closed when it goes.
+all_gone() {  # TITLE...
+    local title
+    for title in "$@"; do [ -z "$(tw_windows "^$title\$")" ] || return 1; done
+}
+tw_netns_offline || fail "cannot remove the route"
+tw_poll 60 all_gone MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp ||
+    fail "the programs were not all closed within 60 s of the route going"
+echo "   all six closed when the route went"
+# Ended for good (its start reads the folder once): the Windows process, not just its starter.
+in_ns "$WINE" taskkill /f /im Lookout.exe </dev/null >/dev/null 2>&1
+tw_wait_exit "$lookout" 10 || fail "Lookout did not end"
+
+# ---- 4. Names beyond the ANSI code page --------------------------------------------------------
+echo "4. a second run: names in Cyrillic, Chinese and with emoji"
+mail='Почта 📧'                  # a StartUp shortcut to idle_app, its window "Почта окно"
+news='Новости: 新闻'             # a Run value of the current user: no file name as it stands
+news_line='C:\Apps\idle_app.exe "新闻 📰"'
+chat='Чат'                       # a Run value of the machine, its program in C:\Прога\
+chat_line='"C:\Прога\чат 💬.exe" /c'
+mkdir -p "$c/Прога"
+cp "$TW_BIN/idle_app.exe" "$c/Прога/чат 💬.exe"
+tw_link "$programs_win\\StartUp\\$mail.lnk" 'C:\Apps\idle_app.exe' '"Почта окно"' || fail "cannot write $mail.lnk"
+cp "$startup/$mail.lnk" "$work/mail.lnk.orig"
+reg_add HKCU "$news" "$news_line"
+reg_add HKLM "$chat" "$chat_line"
+# The values as regedit itself writes them (UTF-16, decoded), before and after.
+reg_line() {  # HIVE NAME [VIEW]
+    in_ns "$WINE" reg export "$1\\$run" 'C:\export.reg' /reg:"${3:-64}" /y </dev/null >/dev/null 2>&1
+    iconv -f UTF-16LE -t UTF-8 "$c/export.reg" 2>/dev/null | tr -d '\r' | grep -F "\"$2\"=" ; rm -f "$c/export.reg"
+}
+news_before=$(reg_line HKCU "$news")
+chat_before=$(reg_line HKLM "$chat")
+[ "$news_before" = "\"$news\"=\"C:\\\\Apps\\\\idle_app.exe \\\"新闻 📰\\\"\"" ] || fail "the Run value reads [$news_before]"
+[ -n "$chat_before" ] || fail "no $chat in the machine's Run key"
+cp "$c/Osprey/removed.reg" "$work/removed.first"
+tw_font_links
+clock_row=$(reg_names HKCU | grep -nx Clock | cut -d: -f1)
+news_row=$(( 3 - clock_row ))    # the current user's key holds Clock and the new value only
+chat_row=3
+
+in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
+marshal=$!
+pids+=("$marshal")
+tw_wizard_find 30 || fail "no wizard window within 30 s"
+tw_wizard_next                                  # Begin
+tw_wizard_check 1                               # the one StartUp shortcut besides OSPREY.LNK
+shot marshal-page1-names
+tw_wizard_key Return
+tw_wizard_check "$news_row"
+tw_wizard_check "$chat_row"
+shot marshal-page2-names
+tw_wizard_key Return                            # Next: the name with ":" is refused
+tw_wizard_answer 10 || fail "no invalid-name message for $news"
+rename=$(tw_wait_window '^Rename$' 10) || fail "no rename dialog"
+sleep 0.5
+shot marshal-rename-names
+# ": 新闻" off the end of the name the dialog shows.
+tw_wizard_key End BackSpace BackSpace BackSpace BackSpace Return
+tw_wait_gone "$rename" 5 || fail "the rename dialog did not accept the name"
+tw_wizard_next                                  # Finish
+tw_wizard_answer 20 || fail "no first shortcut message"
+tw_wizard_answer 20 || fail "no second shortcut message"
+sleep 0.5
+[ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
+tw_wizard_key alt+x
+tw_wait_exit "$marshal" 10 || fail "Marshal did not end after Exit"
+
+check "second run: StartUp folder" 'OSPREY.LNK' "$(ls "$startup")"
+cmp -s "$work/mail.lnk.orig" "$online/$mail.lnk" && echo "   ok: $mail.lnk moved byte for byte" ||
+    { echo "   FAIL: $mail.lnk not moved whole" >&2; failures=$((failures + 1)); }
+# Wine's link reader keeps the target path in the ANSI code page: the strings the link holds
+# in UTF-16 are compared here.
+news_lnk="$online/Новости.lnk"
+check "Новости.lnk: arguments" '"新闻 📰"' "$(tw_lnk_string "$news_lnk" Arguments)"
+check "Новости.lnk: description" 'Created by Osprey Wizard' "$(tw_lnk_string "$news_lnk" 'Description')"
+chat_lnk="$online/Чат.lnk"
+check "Чат.lnk: arguments" '/c' "$(tw_lnk_string "$chat_lnk" Arguments)"
+check "Чат.lnk: working directory" 'C:\Прога\' "$(tw_lnk_string "$chat_lnk" 'Working directory')"
+check "Чат.lnk: icon" 'C:\Прога\чат 💬.exe' "$(tw_lnk_string "$chat_lnk" 'Icon location')"
+check "$news deleted" '' "$(reg_line HKCU "$news")"
+check "$chat deleted" '' "$(reg_line HKLM "$chat")"
+header=$(head -c 2 "$c/Osprey/removed.reg" | od -An -tx1 | tr -d ' ')
+check "REMOVED.REG: UTF-16 byte-order mark" fffe "$header"
+iconv -f UTF-16LE -t UTF-8 "$c/Osprey/removed.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$work/removed.text"
+{
+    echo 'Windows Registry Editor Version 5.00'
+    tail -n +2 "$work/removed.first" | tr -d '\r' | sed '/^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft/,$d'
+    echo "\"$news\"=\"C:\\\\Apps\\\\idle_app.exe \\\"新闻 📰\\\"\""
+    sed -n '/^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft/,/^"Sync"/p' "$work/removed.first" | tr -d '\r'
+    echo "\"$chat\"=\"\\\"C:\\\\Прога\\\\чат 💬.exe\\\" /c\""
+    sed -n '/WOW6432Node/,$p' "$work/removed.first" | tr -d '\r'
+} >"$work/removed.expected"
+if cmp -s "$work/removed.expected" "$work/removed.text"; then
+    echo "   ok: REMOVED.REG is a version 5.00 file with the first run's entries and the new ones"
+else
+    echo "   FAIL: REMOVED.REG differs:" >&2; diff "$work/removed.expected" "$work/removed.text" >&2
+    failures=$((failures + 1))
+fi
+in_ns "$WINE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
+check "$news restored exactly" "$news_before" "$(reg_line HKCU "$news")"
+check "$chat restored exactly" "$chat_before" "$(reg_line HKLM "$chat")"
+check "the first run's Pager restored too" "$pager_before" "$(reg_get HKCU Pager)"
+check "and Legacy, into the 32-bit view" "$legacy_before" "$(reg_get HKLM Legacy 32)"
+[ "$failures" -eq 0 ] || fail "$failures check(s) failed"
+for v in Pager "$news"; do in_ns "$WINE" reg delete "HKCU\\$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
+for v in Sync "$chat"; do in_ns "$WINE" reg delete "HKLM\\$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
+in_ns "$WINE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
+# Wine cannot start Чат.lnk: its link reader knows the target only in the ANSI code page.
+mv "$chat_lnk" "$work/"
+
+echo "   Lookout again: the new shortcuts start with the route and close when it goes"
+tw_netns_online || fail "cannot add the route"
+in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
+lookout=$!
+pids+=("$lookout")
+tw_wait_window '^Почта окно$' 30 >/dev/null || fail "$mail.lnk's program did not start"
+tw_wait_window '^新闻 📰$' 30 >/dev/null || fail "Новости.lnk's program did not start"
+echo "   'Почта окно' and '新闻 📰' run"
+tw_netns_offline || fail "cannot remove the route"
+tw_poll 60 all_gone 'Почта окно' '新闻 📰' MailApp || fail "the programs were not closed when the route went"
+echo "   and closed when the route went"
 echo "PASS"

@@ -13,6 +13,7 @@
 #include "Controls.h"
 #include "Form.h"
 #include "ListView.h"
+#include "ShellLinkHelper.h"
 
 namespace tw::test {
 
@@ -92,7 +93,8 @@ inline bool RenameInPlace(ListView& list, int row, const std::string& text) {
     list.StartLabelEdit(row);
     HWND edit = ListView_GetEditControl(list.Hwnd());
     if (!edit) return false;
-    SetWindowTextA(edit, text.c_str());
+    // Typed as the user would: in UTF-16, whatever the ANSI code page holds.
+    SetWindowTextW(edit, Utf16(text).c_str());
     PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     bool ended = PumpUntil([&] { return ListView_GetEditControl(list.Hwnd()) == nullptr; }, 2000);
     PumpFor(30);

@@ -18,6 +18,7 @@
 #include "Form.h"
 #include "Resources.h"
 #include "ScreenShot.h"
+#include "ShellLinkHelper.h"
 #include "TrayUiTestKit.h"
 #include "Units.h"
 #include "monitor/AppWindow.h"
@@ -233,6 +234,32 @@ TEST_F(WindowShot, KillMode) {
     frmOsprey& window = Show("Kill Apps", true);
     ASSERT_EQ(2, window.lvwApps.RowCount());
     Keep(window, "lookout-window-kill.bmp");
+}
+
+TEST_F(WindowShot, NamesBeyondTheCodePageAreShownAsTheyAre) {
+    if (!std::getenv("TW_FONT_LINKS")) GTEST_SKIP() << "runs with the fonts for Chinese and emoji linked in (the *_names_* tests)";
+    const std::string mail = "\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 \xF0\x9F\x93\xA7";  // "Почта 📧"
+    const std::string news = "\xE6\x96\xB0\xE9\x97\xBB";                                   // "新闻"
+    List(mail, false);
+    List(news, false);
+    Apps[0].Path = "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0\\mail.exe";  // C:\Прога\mail.exe
+    LoadIdle(true);
+    frmOsprey& window = Show("Launch Apps", false);
+    ASSERT_EQ(2, window.lvwApps.RowCount());
+    // What the control itself holds, read with the W message: the names as typed.
+    const auto itemText = [&](int item, int subItem) {
+        wchar_t text[256] = {};
+        LVITEMW lvi{};
+        lvi.iSubItem = subItem;
+        lvi.pszText = text;
+        lvi.cchTextMax = 256;
+        SendMessageW(window.lvwApps.Hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(tw::test::Utf16(mail), itemText(0, 0));
+    EXPECT_EQ(tw::test::Utf16(Apps[0].Path + " -q"), itemText(0, 1));
+    EXPECT_EQ(tw::test::Utf16(news), itemText(1, 0));
+    Keep(window, "lookout-window-names.bmp");
 }
 
 TEST_F(WindowShot, OptionsMode) {

@@ -327,6 +327,67 @@ TEST_F(WizardScreen, EveryPageFitsItsWindow) {
     Look("marshal-page3.bmp");
 }
 
+TEST_F(WizardScreen, NamesBeyondTheCodePageAreListedEditedAndRenamedAsTyped) {
+    if (!std::getenv("TW_FONT_LINKS")) GTEST_SKIP() << "runs with the fonts for Chinese and emoji linked in (the *_names_* tests)";
+    const std::string mail = "\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 \xF0\x9F\x93\xA7";   // "Почта 📧"
+    const std::string news = "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8";  // "Новости"
+    const std::string newsValue = news + ": \xE6\x96\xB0\xE9\x97\xBB";                 // "Новости: 新闻"
+    const std::string chat = "\xD0\xA7\xD0\xB0\xD1\x82";                               // "Чат"
+    const std::string chatLine = "\"C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0\\\xD1\x87\xD0\xB0\xD1\x82.exe\" /c";
+    Link(mail + ".lnk");
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, keys.Path(), newsValue, OwnExe() + " \xE6\x96\xB0"));
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_LOCAL_MACHINE, keys.Path(), chat, chatLine));
+    // What the list view itself holds, asked with the W message.
+    const auto shown = [&](int row, int column) {
+        wchar_t text[512] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 512;
+        SendMessageW(form->ListView1.Hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&item));
+        return std::wstring(text);
+    };
+    Next();
+    ASSERT_EQ(1, form->ListView1.RowCount());
+    EXPECT_EQ(tw::test::Utf16(mail), shown(1, 0));
+    Check(mail);
+    Next();
+    ASSERT_NE(0, Row(newsValue));
+    ASSERT_NE(0, Row(chat));
+    EXPECT_EQ(tw::test::Utf16(chatLine), shown(Row(chat), 1));
+    EXPECT_EQ(tw::test::Utf16(newsValue), shown(Row(newsValue), 2));
+    // Edited in place to a name with an emoji.
+    ASSERT_TRUE(tw::test::RenameInPlace(form->ListView1, Row(chat), chat + " \xF0\x9F\x92\xAC"));
+    Check(chat + " \xF0\x9F\x92\xAC");
+    Check(newsValue);
+    Look("marshal-page2-names.bmp");
+    std::string inDialog;
+    tw::test::Script script({[&] {
+                                 frmRename* dialog = RenameDialog().Existing();
+                                 if (!dialog || !dialog->Visible()) return false;
+                                 PumpFor(200);
+                                 inDialog = dialog->Text1.Text();
+                                 RECT rect;
+                                 GetWindowRect(dialog->Hwnd(), &rect);
+                                 tw::test::ScreenShot(rect).SaveAs("marshal-rename-names.bmp");
+                                 dialog->Text1.SetText(news);
+                                 Press(dialog->cmdOK);
+                                 return true;
+                             }},
+                            [] {
+                                if (frmRename* dialog = RenameDialog().Existing()) dialog->Hide();
+                            });
+    Next();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(newsValue, inDialog);
+    ASSERT_EQ(2u, form->RegSelection.size());
+    EXPECT_EQ(std::vector<std::string>{mail + ".lnk"}, form->StartUpSelection);
+    for (const RegItem& item : form->RegSelection) {
+        SCOPED_TRACE(item.ValueName);
+        EXPECT_EQ(item.ValueName == chat ? chat + " \xF0\x9F\x92\xAC" : news, item.ShortcutName);
+    }
+}
+
 TEST_F(WizardTest, PaintFramesThePictureWithASunkenEdgeAndDrawsTheSeparator) {
     RedrawWindow(form->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(50);

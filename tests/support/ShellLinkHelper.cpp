@@ -9,36 +9,24 @@
 
 namespace tw::test {
 
-namespace {
-// UTF-8 to UTF-16 by the system's own conversion, not the programs' layer: the tests' links
-// are written by other code than the one they test.
-std::wstring Wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-}  // namespace
-
 HRESULT CreateShellLink(const std::string& linkFile, const ShellLinkFields& fields) {
     IShellLinkW* link = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void**>(&link));
     if (FAILED(hr)) return hr;
-    if (!fields.path.empty()) hr = link->SetPath(Wide(fields.path).c_str());
-    if (SUCCEEDED(hr) && !fields.arguments.empty()) hr = link->SetArguments(Wide(fields.arguments).c_str());
+    if (!fields.path.empty()) hr = link->SetPath(Utf16(fields.path).c_str());
+    if (SUCCEEDED(hr) && !fields.arguments.empty()) hr = link->SetArguments(Utf16(fields.arguments).c_str());
     if (SUCCEEDED(hr) && !fields.workingDirectory.empty())
-        hr = link->SetWorkingDirectory(Wide(fields.workingDirectory).c_str());
+        hr = link->SetWorkingDirectory(Utf16(fields.workingDirectory).c_str());
     if (SUCCEEDED(hr) && !fields.iconPath.empty())
-        hr = link->SetIconLocation(Wide(fields.iconPath).c_str(), fields.iconIndex);
+        hr = link->SetIconLocation(Utf16(fields.iconPath).c_str(), fields.iconIndex);
     if (SUCCEEDED(hr)) hr = link->SetShowCmd(fields.showCmd);
     if (SUCCEEDED(hr) && !fields.description.empty())
-        hr = link->SetDescription(Wide(fields.description).c_str());
+        hr = link->SetDescription(Utf16(fields.description).c_str());
     IPersistFile* file = nullptr;
     if (SUCCEEDED(hr))
         hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) hr = file->Save(Wide(linkFile).c_str(), TRUE);
+    if (SUCCEEDED(hr)) hr = file->Save(Utf16(linkFile).c_str(), TRUE);
     if (file) file->Release();
     link->Release();
     return hr;

@@ -23,6 +23,16 @@ struct ShellLinkFields {
 // Returns the first failing HRESULT, or S_OK.
 HRESULT CreateShellLink(const std::string& linkFile, const ShellLinkFields& fields);
 
+// UTF-8 to UTF-16 by the system's own conversion (not the programs' layer), for checking what
+// the programs hand to the system.
+inline std::wstring Utf16(const std::string& utf8) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
 // Writes `contents` to `file` exactly (replacing it); false on failure.
 bool WriteTextFile(const std::string& file, const std::string& contents);
 

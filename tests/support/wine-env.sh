@@ -35,6 +35,24 @@ tw_make_template() {  # tw_make_template DIR
     touch "$dir/.tw-ready"
 }
 
+# Names in Chinese or with emoji drawn with fonts of the machine's (scripts/setup installs them)
+# where the dialog font has no such letter, as Windows links its own fonts: font links for the
+# prefix's dialog fonts, for the programs started afterwards. Wine then draws Latin letters with
+# another face too, so only the pictures of such names are taken with them. Needs the server.
+tw_font_links() {
+    local reg="$WINEPREFIX/drive_c/tw-font-links.reg" face links
+    links='hex(7):'$(printf 'tahoma.ttf,Tahoma\0wqy-microhei.ttc,WenQuanYi Micro Hei\0Symbola_hint.ttf,Symbola\0\0' |
+                     od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+    {
+        printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+        for face in Tahoma 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Segoe UI'; do
+            printf '"%s"=%s\r\n' "$face" "$links"
+        done
+    } >"$reg"
+    tw_wine regedit /s 'C:\tw-font-links.reg' </dev/null >/dev/null 2>&1
+    rm -f "$reg"
+}
+
 # Wine draws the title-bar buttons and check marks with its Marlett font, but Debian's build
 # does not find the copy in its data folder: without one in the prefix's Fonts folder the
 # close box shows as an "r". Copies it there (once; templates made before this get it too).
@@ -240,6 +258,29 @@ tw_lnk_dump() { winedump "$1" 2>/dev/null | tr -d '\000'; }
 tw_lnk_field() { tw_lnk_dump "$1" | sed -n "s/^$2 : //p" | head -n1; }  # FILE LABEL
 tw_lnk_startup() { tw_lnk_dump "$1" | sed -n 's/^Startup: *//p' | head -n1; }
 tw_lnk_path() { tw_lnk_dump "$1" | sed -n 's/^LocalPath ofs = [0-9a-f]* ("\(.*\)")$/\1/p' | head -n1; }
+
+# A string a link file holds in UTF-16 (Description, Relative path, Working directory,
+# Arguments, Icon location), in UTF-8, read from the file's string data by this function itself:
+# winedump prints only the low bytes of such strings and lnkinfo 20181227 mangles emoji.
+tw_lnk_string() {  # FILE LABEL
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+flags = struct.unpack_from('<I', data, 0x14)[0]
+at = 0x4C
+if flags & 0x01: at += 2 + struct.unpack_from('<H', data, at)[0]   # ID list
+if flags & 0x02: at += struct.unpack_from('<I', data, at)[0]       # link information
+unicode = flags & 0x80
+for bit, label in ((0x04, 'Description'), (0x08, 'Relative path'), (0x10, 'Working directory'),
+                   (0x20, 'Arguments'), (0x40, 'Icon location')):
+    if not flags & bit: continue
+    count = struct.unpack_from('<H', data, at)[0]
+    size = count * 2 if unicode else count
+    text = data[at + 2:at + 2 + size].decode('utf-16-le' if unicode else 'cp1252', 'replace')
+    at += 2 + size
+    if label == sys.argv[2]: print(text.split('\0')[0])
+PY
+}
 
 tw_link() { tw_wine "$TW_BIN/make_link.exe" "$@" </dev/null >/dev/null 2>&1; }  # LINK TARGET [ARGUMENTS]
 

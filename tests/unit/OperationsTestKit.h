@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ShellLinkHelper.h"
 #include "operations/modRegStuff.h"
 
 namespace tw::test {
@@ -143,13 +144,6 @@ inline RawValue GetRawValue(HKEY hive, const std::string& subKey, const std::str
 // Values with names and strings beyond the ANSI code page: written and read through the W
 // calls, UTF-8 converted by the system (not by the programs' own layer). `data` of the
 // value read is its raw UTF-16LE bytes.
-inline std::wstring Utf16(const std::string& utf8) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
 inline std::string Utf16Bytes(const std::string& utf8) {
     const std::wstring wide = Utf16(utf8);
     return std::string(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * sizeof(wchar_t));
