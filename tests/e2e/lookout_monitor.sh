@@ -2,12 +2,13 @@
 # Lookout.exe's monitor for real: Wine, Xvfb and a private network namespace whose default
 # route is the connection. The Online StartUp folder holds shortcuts to copies of idle_app:
 #   Alpha, Beta (already running before Lookout starts), Spaced (its folder name has a
-#   blank; a planted C:\twe2e\My.exe must not run instead), Stubborn One and Stubborn Two
+#   blank; a planted C:\twe2e\My.exe must not run instead), Stubborn One and Упрямый Два
 #   (both ignore WM_CLOSE).
 #   1. route added: within one tick (2 s) plus slack every helper runs, Beta only once;
 #   2. route removed: Alpha, Beta and Spaced close on the close request; after 20 s the
 #      not-responding prompt appears under each stubborn helper's window title; No kills
-#      Stubborn One, Cancel leaves Stubborn Two running.
+#      Stubborn One, Cancel leaves Упрямый Два running (a title beyond the ANSI code page, read
+#      from the other program and shown in the prompt as it is).
 # TW_SCREENSHOTS=DIR keeps a screenshot of the first prompt there. Needs root (ip netns),
 # TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
@@ -54,7 +55,7 @@ link() { tw_link "$folder\\$1" "$2" "$3" || fail "cannot write $1"; }
 link Alpha.lnk "$alpha" '"Alpha Window"'
 link Beta.lnk "$beta" '"Beta Window"'
 link "Stubborn One.lnk" "$stubborn1" '--ignore-close "Stubborn One"'
-link "Stubborn Two.lnk" "$stubborn2" '--ignore-close "Stubborn Two"'
+link "Упрямый Два.lnk" "$stubborn2" '--ignore-close "Упрямый Два"'
 link Spaced.lnk "$spaced" '"Spaced Window"'
 
 echo "0. offline; Beta already runs; Lookout starts"
@@ -91,11 +92,11 @@ echo "   all running $launched s after the route was added"
 [ "$(tw_count "$beta")" -eq 1 ] || fail "Beta runs $(tw_count "$beta") times: it was not adopted"
 [ "$(tw_count "$planted")" -eq 0 ] || fail "the planted first-word program ran"
 [ "$(tw_count "$spaced")" -eq 1 ] || fail "the program in 'My Apps' did not run once"
-for name in "Alpha Window" "Spaced Window" "Stubborn One" "Stubborn Two"; do
+for name in "Alpha Window" "Spaced Window" "Stubborn One" "Упрямый Два"; do
     tw_wait_window "^$name$" 15 >/dev/null || fail "no window '$name'"
 done
 app_one=$(tw_windows "^Stubborn One$")
-app_two=$(tw_windows "^Stubborn Two$")
+app_two=$(tw_windows "^Упрямый Два$")
 sleep 2.5  # a tick with everything running: nothing more is started
 [ "$(tw_count "$alpha")" -eq 1 ] || fail "Alpha was started twice"
 
@@ -116,11 +117,11 @@ while (( $(echo "$(since "$start") < 90" | bc) )); do
         fi
         tw_answer "$wid" n 50
     done
-    for wid in $(tw_windows "^Stubborn Two$"); do
+    for wid in $(tw_windows "^Упрямый Два$"); do
         [ "$wid" = "$app_two" ] && continue
         [ -n "$answered_two" ] && continue
         answered_two=$(since "$start")
-        echo "   prompt 'Stubborn Two' after $answered_two s: answering Cancel"
+        echo "   prompt 'Упрямый Два' after $answered_two s: answering Cancel"
         sleep 0.5
         tw_answer "$wid" Escape 79
     done
@@ -128,7 +129,7 @@ while (( $(echo "$(since "$start") < 90" | bc) )); do
     sleep 0.1
 done
 [ -n "$answered_one" ] || fail "no prompt for Stubborn One"
-[ -n "$answered_two" ] || fail "no prompt for Stubborn Two"
+[ -n "$answered_two" ] || fail "no prompt for Упрямый Два"
 first=$answered_one
 (( $(echo "$answered_two < $first" | bc) )) && first=$answered_two
 (( $(echo "$first >= 20" | bc) )) || fail "the first prompt came after $first s, before the 20-second wait"
@@ -141,8 +142,8 @@ for exe in "$alpha" "$beta" "$spaced"; do
     [ "$(tw_count "$exe")" -eq 0 ] || fail "$exe still runs after the close request"
 done
 [ "$(tw_count "$stubborn1")" -eq 0 ] || fail "Stubborn One still runs after No"
-[ "$(tw_count "$stubborn2")" -eq 1 ] || fail "Stubborn Two did not stay after Cancel"
-for wid in $(tw_windows "^Stubborn One$") $(tw_windows "^Stubborn Two$"); do
+[ "$(tw_count "$stubborn2")" -eq 1 ] || fail "Упрямый Два did not stay after Cancel"
+for wid in $(tw_windows "^Stubborn One$") $(tw_windows "^Упрямый Два$"); do
     [ "$wid" = "$app_two" ] || fail "a prompt is still shown"
 done
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
