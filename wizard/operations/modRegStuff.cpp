@@ -34,6 +34,13 @@ const char* const kWow32RowKey = "32-bit";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Where the (UTF-8) character at `at` ends: extensions are counted in characters, not bytes.
+std::string::size_type AfterCharacter(const std::string& text, std::string::size_type at) {
+    ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+    return at;
+}
+
 bool IsRunDll(const std::string& line) {
     if (line.size() < 6) return false;
     return AsciiUpper(line.substr(0, 6)) == "RUNDLL";
@@ -67,11 +74,13 @@ SplitLine Split(const std::string& line) {
     for (std::string::size_type dot = line.find('.'); dot != std::string::npos;
          dot = line.find('.', dot + 1)) {
         std::string::size_type end = dot + 1;
-        while (end < line.size() && !IsBlank(line[end]) && line[end] != '\\' && end - dot <= 3)
-            ++end;
-        std::string::size_type length = end - dot - 1;
+        int characters = 0;
+        while (end < line.size() && !IsBlank(line[end]) && line[end] != '\\' && characters <= 3) {
+            ++characters;
+            end = AfterCharacter(line, end);
+        }
         bool atBoundary = end == line.size() || IsBlank(line[end]);
-        if (length >= 1 && length <= 3 && atBoundary)
+        if (characters >= 1 && characters <= 3 && atBoundary)
             return {line.substr(0, end), SkipBlanks(line, end)};
     }
     return {line, std::string()};
@@ -234,7 +243,10 @@ std::string GetIconPath(const std::string& commandLine) {
     if (!IsRunDll(commandLine)) return GetProgramPath(commandLine);
     std::string library = AfterFirstBlank(commandLine);
     std::string::size_type dot = library.rfind('.');
-    return dot == std::string::npos ? library : library.substr(0, dot + 4);
+    if (dot == std::string::npos) return library;
+    std::string::size_type end = dot + 1;
+    for (int characters = 0; characters < 3 && end < library.size(); ++characters) end = AfterCharacter(library, end);
+    return library.substr(0, end);
 }
 
 std::string GetRunDllArguments(const std::string& commandLine) {
