@@ -337,6 +337,10 @@ TEST_F(WizardScreen, NamesBeyondTheCodePageAreListedEditedAndRenamedAsTyped) {
     Link(mail + ".lnk");
     ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, keys.Path(), newsValue, OwnExe() + " \xE6\x96\xB0"));
     ASSERT_TRUE(tw::test::SetWideString(HKEY_LOCAL_MACHINE, keys.Path(), chat, chatLine));
+    // "表" is 0x95 0x5C in code page 932: nothing cuts it at its second byte.
+    const std::string table = "\xE8\xA1\xA8\xE8\xA8\x88\xE7\xAE\x97";  // "表計算"
+    const std::string tableLine = "C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8.exe /x";
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, keys.Path(), table, tableLine));
     // What the list view itself holds, asked with the W message.
     const auto shown = [&](int row, int column) {
         wchar_t text[512] = {};
@@ -356,6 +360,8 @@ TEST_F(WizardScreen, NamesBeyondTheCodePageAreListedEditedAndRenamedAsTyped) {
     ASSERT_NE(0, Row(chat));
     EXPECT_EQ(tw::test::Utf16(chatLine), shown(Row(chat), 1));
     EXPECT_EQ(tw::test::Utf16(newsValue), shown(Row(newsValue), 2));
+    ASSERT_NE(0, Row(table));
+    EXPECT_EQ(tw::test::Utf16(tableLine), shown(Row(table), 1));
     // Edited in place to a name with an emoji.
     ASSERT_TRUE(tw::test::RenameInPlace(form->ListView1, Row(chat), chat + " \xF0\x9F\x92\xAC"));
     Check(chat + " \xF0\x9F\x92\xAC");

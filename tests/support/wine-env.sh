@@ -11,6 +11,10 @@ tw_wine_env() {  # tw_wine_env PREFIX
     export WINEPREFIX="$1"
     if [ "${TW_ARCH:-i686}" = x86_64 ]; then export WINEARCH=win64; else export WINEARCH=win32; fi
     export WINEDEBUG="${TW_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+    # The Windows language: English (ANSI code page 1252) unless TW_LOCALE asks for another
+    # (ja_JP.UTF-8: Japanese, 932). UTF-8 either way, so that arguments and file names of any
+    # script reach Wine as they are.
+    export LC_ALL="${TW_LOCALE:-C.UTF-8}"
     WINE=$(tw_wine_loader); export WINE
 }
 

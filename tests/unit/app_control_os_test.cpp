@@ -110,6 +110,66 @@ TEST(LaunchForReal, AMissingProgramGivesZero) {
     EXPECT_EQ(0, LaunchApp(app));
 }
 
+// A copy of helper `name` at `target` (any characters: UTF-16 calls of the test's own).
+bool CopyHelperTo(const std::string& name, const std::string& folder, const std::string& file) {
+    CreateDirectoryW(tw::test::Utf16(folder).c_str(), nullptr);
+    return CopyFileW(tw::test::Utf16(tw::test::TestBinFolder() + name).c_str(),
+                     tw::test::Utf16(folder + file).c_str(), FALSE) != FALSE;
+}
+
+// Waits up to 10 s for the top-level window of process `id`; its title.
+std::string WindowTitleOf(ProcessId id) {
+    for (int i = 0; i < 100; ++i) {
+        if (HWND window = FindProcessWindow(id)) return Windows().WindowText(window);
+        Sleep(100);
+    }
+    return std::string();
+}
+
+TEST(LaunchForReal, AProgramBeyondTheCodePageStartsIsFoundByItsPathAndCloses) {
+    // "C:\...\Прога 📧\почта.exe", its window "Почта окно".
+    const std::string folder = tw::test::NewTestFolder("launch-names") + "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0 \xF0\x9F\x93\xA7\\";
+    const std::string title = "\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 \xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE";
+    ASSERT_TRUE(CopyHelperTo("idle_app.exe", folder, "\xD0\xBF\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0.exe"));
+    AppInfo app;
+    app.Path = folder + "\xD0\xBF\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0.exe";
+    app.Arguments = " \"" + title + "\"";
+    app.WorkingDirectory = folder;
+    const ProcessId id = LaunchApp(app);
+    LaunchedProcess guard(id);
+    ASSERT_NE(0, id);
+    EXPECT_EQ(title, WindowTitleOf(id));
+    EXPECT_EQ(id, FindRunningApp(app.Path));
+    // Letter case as the file system ignores it, in Cyrillic too: "ПОЧТА.EXE".
+    EXPECT_EQ(id, FindRunningApp(folder + "\xD0\x9F\xD0\x9E\xD0\xA7\xD0\xA2\xD0\x90.EXE"));
+    EXPECT_EQ(0, CloseApp(id));
+    EXPECT_FALSE(IsProcessRunning(id));
+}
+
+TEST(LaunchForReal, AShortcutToAProgramWhoseNameHasATrailByteBackslashStartsIt) {
+    // "表" is 0x95 0x5C in code page 932: a byte-wise walk of the ANSI path cuts it at 0x5C.
+    // Wine's shell links hold a target only in the ANSI code page, so under Wine the shortcut
+    // can name this program only where the code page holds "表".
+    if (GetACP() != 932) GTEST_SKIP() << "about Windows set to Japanese (code page 932)";
+    const std::string base = tw::test::NewTestFolder("launch-dbcs");
+    const std::string folder = base + "\xE8\xA1\xA8\\";
+    ASSERT_TRUE(CopyHelperTo("idle_app.exe", folder, "\xE8\xA1\xA8\xE7\xA4\xBA.exe"));  // 表示.exe
+    tw::test::ShellLinkFields fields;
+    fields.path = folder + "\xE8\xA1\xA8\xE7\xA4\xBA.exe";
+    fields.arguments = "\"\xE8\xA1\xA8\"";
+    ASSERT_EQ(S_OK, tw::test::CreateShellLink(base + "\xE8\xA1\xA8.lnk", fields));
+    Apps.clear();
+    ASSERT_TRUE(AddApp(base, "\xE8\xA1\xA8.lnk"));
+    EXPECT_EQ(fields.path, Apps[0].Path);
+    EXPECT_EQ("\xE8\xA1\xA8", DisplayName(Apps[0]));
+    const ProcessId id = LaunchApp(Apps[0]);
+    LaunchedProcess guard(id);
+    ASSERT_NE(0, id);
+    EXPECT_EQ("\xE8\xA1\xA8", WindowTitleOf(id));
+    EXPECT_EQ(id, FindRunningApp(fields.path));
+    Apps.clear();
+}
+
 TEST(CloseForReal, AHelperThatClosesOnRequestEnds) {
     HelperProcess helper(tw::test::IdleAppPath(), "\"Close Me\"");
     ASSERT_TRUE(helper.Started());

@@ -147,6 +147,35 @@ protected:
     int m_steps = 0;
 };
 
+TEST_F(RegShortcutsTest, AValueWhoseNameHasATrailByteBackslashBecomesItsShortcutAndARegedit4Line) {
+    // "表" is 0x95 0x5C in code page 932, where it fits: REMOVED.REG stays REGEDIT4 and holds
+    // it in that code page. (Wine's shell links hold a target only in the ANSI code page.)
+    if (GetACP() != 932) GTEST_SKIP() << "about Windows set to Japanese (code page 932)";
+    const std::string folder = m_programs + "\xE8\xA1\xA8\\";
+    ASSERT_TRUE(CreateDirectoryW(tw::test::Utf16(folder).c_str(), nullptr));
+    const std::string program = folder + "\xE8\xA1\xA8.exe";
+    HANDLE file = CreateFileW(tw::test::Utf16(program).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    const std::string name = "\xE8\xA1\xA8\xE8\xA8\x88\xE7\xAE\x97";  // 表計算
+    const std::string line = program + " /\xE8\xA1\xA8";
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, m_keys->Path(), name, line));
+    const std::string before = tw::test::GetWideValue(HKEY_CURRENT_USER, m_keys->Path(), name).data;
+    Run({RegItem{name, "HKEY_CURRENT_USER", line, name}});
+    EXPECT_EQ(std::vector<std::string>{kCreated}, Texts(m_prompter));
+    Link read = ReadLink(m_online + name + ".lnk");
+    ASSERT_TRUE(read.read);
+    EXPECT_EQ(program, read.path);
+    EXPECT_EQ(folder, read.workingDirectory);
+    EXPECT_EQ("/\xE8\xA1\xA8", read.arguments);
+    const std::string removed = tw::test::ReadFileBytes(m_programs + "removed.reg");
+    EXPECT_EQ(0u, removed.find("REGEDIT4\r\n"));
+    EXPECT_NE(std::string::npos, removed.find("\"\x95\x5C\x8C\x76\x8E\x5A\"=\"")) << removed;
+    EXPECT_FALSE(ValueThere(name));
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_programs + "removed.reg"));
+    EXPECT_EQ(before, tw::test::GetWideValue(HKEY_CURRENT_USER, m_keys->Path(), name).data);
+}
+
 TEST_F(RegShortcutsTest, ValueBecomesShortcutThenIsSavedAndDeleted) {
     std::string program = Program("Tray\\Tray.exe");
     Run({Item("Tray Agent", "Tray", program + " -min")});
