@@ -598,25 +598,16 @@ HANDLE CreateNamedMutex(const std::string& name) {
 // ---- Our own windows ---------------------------------------------------------------------------
 
 ATOM RegisterWindowClass(const char* className, WNDPROC proc, UINT style, HCURSOR cursor, HBRUSH background) {
-    if (UnicodeSystem()) {
-        const WideText name = ToWide(className);
-        WNDCLASSW wc = {};
-        wc.style = style;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = cursor;
-        wc.hbrBackground = background;
-        wc.lpszClassName = name.data();
-        return TW_U32(RegisterClassW)(&wc);
-    }
-    WNDCLASSA wc = {};
+    // WNDCLASSA and WNDCLASSW differ only in the type their names point to.
+    const SystemText name(className);
+    WNDCLASSW wc = {};
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = cursor;
     wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    return RegisterClassA(&wc);
+    wc.lpszClassName = static_cast<const wchar_t*>(name.Either());
+    return UnicodeSystem() ? TW_U32(RegisterClassW)(&wc) : RegisterClassA(reinterpret_cast<const WNDCLASSA*>(&wc));
 }
 
 HWND MakeWindow(DWORD exStyle, const char* className, const std::string& title, DWORD style,

@@ -246,16 +246,8 @@ TEST_F(WindowShot, NamesBeyondTheCodePageAreShownAsTheyAre) {
     LoadIdle(true);
     frmOsprey& window = Show("Launch Apps", false);
     ASSERT_EQ(2, window.lvwApps.RowCount());
-    // What the control itself holds, read with the W message: the names as typed.
-    const auto itemText = [&](int item, int subItem) {
-        wchar_t text[256] = {};
-        LVITEMW lvi{};
-        lvi.iSubItem = subItem;
-        lvi.pszText = text;
-        lvi.cchTextMax = 256;
-        SendMessageW(window.lvwApps.Hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
-        return std::wstring(text);
-    };
+    // What the control itself holds: the names as typed.
+    const auto itemText = [&](int item, int subItem) { return tw::test::ListItemText(window.lvwApps.Hwnd(), item, subItem); };
     EXPECT_EQ(tw::test::Utf16(mail), itemText(0, 0));
     EXPECT_EQ(tw::test::Utf16(Apps[0].Path + " -q"), itemText(0, 1));
     EXPECT_EQ(tw::test::Utf16(news), itemText(1, 0));

@@ -341,16 +341,7 @@ TEST_F(WizardScreen, NamesBeyondTheCodePageAreListedEditedAndRenamedAsTyped) {
     const std::string table = "\xE8\xA1\xA8\xE8\xA8\x88\xE7\xAE\x97";  // "表計算"
     const std::string tableLine = "C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8.exe /x";
     ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, keys.Path(), table, tableLine));
-    // What the list view itself holds, asked with the W message.
-    const auto shown = [&](int row, int column) {
-        wchar_t text[512] = {};
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = 512;
-        SendMessageW(form->ListView1.Hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&item));
-        return std::wstring(text);
-    };
+    const auto shown = [&](int row, int column) { return tw::test::ListItemText(form->ListView1.Hwnd(), row - 1, column); };
     Next();
     ASSERT_EQ(1, form->ListView1.RowCount());
     EXPECT_EQ(tw::test::Utf16(mail), shown(1, 0));

@@ -4,6 +4,7 @@
 // and a picture of the screen for the tests that keep screenshots.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -31,6 +32,17 @@ inline std::wstring Utf16(const std::string& utf8) {
     if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
     wide.resize(wide.size() - 1);
     return wide;
+}
+
+// What a list view control itself holds for an item or sub-item, asked with the W message.
+inline std::wstring ListItemText(HWND list, int item, int subItem) {
+    wchar_t text[512] = {};
+    LVITEMW lvi{};
+    lvi.iSubItem = subItem;
+    lvi.pszText = text;
+    lvi.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+    return std::wstring(text);
 }
 
 // Writes `contents` to `file` exactly (replacing it); false on failure.
