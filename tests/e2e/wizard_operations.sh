@@ -19,9 +19,11 @@
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
 
-work=$(mktemp -d "$TW_BUILD/wine/e2e-wizardops.XXXXXX")
-tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
-tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+root=$(tw_wine_root)
+mkdir -p "$root"
+work=$(mktemp -d "$root/e2e-wizardops.XXXXXX")
+tw_make_template "$root/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+tw_new_prefix "$root/template" "$work/pfx"
 tw_wine_env "$work/pfx"
 unset DISPLAY
 tw_start_server
