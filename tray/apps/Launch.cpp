@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "NativeFileSystem.h"
+
 namespace tw::tray {
 namespace {
 
@@ -30,6 +32,8 @@ int ShowCommandOf(std::int32_t windowStyle) {
 
 ProcessId LaunchApp(const std::string& commandLine, const std::string& workingDirectory,
                     int showCommand) {
+    // A shortcut into C:\Windows\System32 starts what the shell would start.
+    const NativeFileSystem native;
     return Processes().Create(commandLine, IsFolder(workingDirectory) ? workingDirectory : std::string(),
                               showCommand);
 }
