@@ -304,6 +304,21 @@ tw_setup_install() {  # SETUP [DIR]: returns Setup's exit code
     if [ -n "${2:-}" ]; then "$WINE" "$1" /S "/D=$2"; else "$WINE" "$1" /S; fi </dev/null >/dev/null 2>&1
 }
 
+# The x86 setup on 64-bit Windows asks first, in an OK/Cancel box titled like Setup, whether to
+# install the 32-bit programs anyway (/S answers OK; Cancel ends Setup with exit code 1).
+# tw_setup_question waits for that box and prints its id; it fails when the box does not come
+# or does not ask that. tw_setup_answer answers it: ok or cancel.
+tw_setup_question() {  # TITLE SECONDS
+    local box
+    box=$(tw_wait_window "^$1\$" "$2") || return 1
+    tw_poll 10 eval '"$WINE" "$TW_BIN/list_windows.exe" </dev/null 2>/dev/null |
+        grep -qF "Install the 32-bit programs anyway?"' || return 1
+    echo "$box"
+}
+tw_setup_answer() {  # WID ok|cancel
+    if [ "$2" = ok ]; then tw_answer "$1" Return 40; else tw_answer "$1" Escape 60; fi
+}
+
 tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code
     "$WINE" "$1\\Uninstall.exe" /S "_?=$1" </dev/null >/dev/null 2>&1
     local rc=$? dir
