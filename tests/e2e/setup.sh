@@ -141,6 +141,8 @@ if [ "$asks" = 1 ]; then
     check "nothing installed" "" "$(ls -A "$dir" 2>/dev/null)"
     "$WINE" reg query "$uninstall_key" </dev/null >/dev/null 2>&1 && fail "Cancel registered an Apps & Features entry"
     checkpoint
+else
+    echo "1b. skipped: only the x86 setup on 64-bit Windows asks before installing"
 fi
 
 # ---- 2. Silent install ----------------------------------------------------------------------
