@@ -5,14 +5,16 @@
 
 #include <string>
 
+#include "Handles.h"
+
 namespace tw::test {
 
 // The folder of the 32-bit system files, "" on 32-bit Windows, where GetSystemWow64DirectoryA
 // fails (looked up at run time: Windows 2000 has none).
 inline std::string Wow64SystemFolder() {
     using Call = UINT(WINAPI*)(LPSTR, UINT);
-    auto call = reinterpret_cast<Call>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA")));
+    auto call = reinterpret_cast<Call>(
+        reinterpret_cast<void*>(LoadSystemProc("kernel32.dll", "GetSystemWow64DirectoryA")));
     char folder[MAX_PATH] = {};
     const UINT length = call ? call(folder, MAX_PATH) : 0;
     return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
