@@ -3,7 +3,8 @@
 #   0. A private prefix: the StartUp folder holds Mail.lnk, News.lnk, Pager.lnk and OSPREY.LNK
 #      (shortcuts to copies of idle_app); the current user's Run key holds Pager (another
 #      program than Pager.lnk's) and Clock, the machine's Sync (a quoted program path with
-#      blanks) and, in its 32-bit view, Legacy. Marshal.exe runs from C:\Osprey.
+#      blanks) and Legacy: on 64-bit Windows in the 32-bit view of the machine's key, on 32-bit
+#      Windows (one machine key) beside Sync. Marshal.exe runs from C:\Osprey.
 #   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
 #      check boxes clicked, News selected and checked with Space; Enter; Pager's check box
 #      clicked, Sync renamed in place to "Sync/Tool" and checked with Space, Legacy's check
@@ -14,12 +15,14 @@
 #   2. Mail.lnk, News.lnk and Pager.lnk are in the Online StartUp folder byte for byte and
 #      gone from StartUp (OSPREY.LNK stays); "Pager (2).lnk", "Sync Tool.lnk" and Legacy.lnk
 #      hold the right fields (read with winedump); REMOVED.REG holds exactly the expected
-#      lines, Legacy under the WOW6432Node key; Pager, Sync and Legacy are gone from the
-#      registry, Clock is not; `regedit /s REMOVED.REG` brings each back into the view it
-#      came from.
+#      lines, Legacy under the WOW6432Node key on 64-bit Windows; Pager, Sync and Legacy are
+#      gone from the registry, Clock is not; the system's `regedit /s REMOVED.REG` (64-bit on
+#      64-bit Windows, as a double-click runs it) brings each back into the view it came from.
 #   3. Lookout.exe, started in a network namespace whose default route is up, launches the
-#      five shortcuts the wizard put in the Online StartUp folder, and closes them all when
-#      the route goes.
+#      five shortcuts the wizard put in the Online StartUp folder, and a shortcut to a program
+#      in C:\windows\system32: that program, not its SysWOW64 namesake (a 32-bit program on
+#      64-bit Windows sees SysWOW64 under System32's name; the shell, which is 64-bit, does not);
+#      it closes them all when the route goes.
 #   4. A second run with names beyond the ANSI code page (1252): StartUp holds "Почта 📧.lnk",
 #      the current user's Run key "Новости: 新闻" (renamed in the dialog to "Новости") and the
 #      machine's "Чат", whose program is in C:\Прога\. Each row reads as the registry holds
@@ -80,19 +83,21 @@ for f in Mail.lnk News.lnk Pager.lnk OSPREY.LNK; do
 done
 
 run='Software\Microsoft\Windows\CurrentVersion\Run'
-# The machine's Run key has a native (64-bit) and a 32-bit view; VIEW picks one (64 or 32).
+# On 64-bit Windows the machine's Run key has a native (64-bit) and a 32-bit view; VIEW picks
+# one (64 or 32). On 32-bit Windows both name its one key.
+if tw_windows64; then windows64=1; else windows64=0; fi
 reg_add() {  # HIVE NAME DATA [VIEW]
-    in_ns "$WINE" reg add "$1\\$run" /v "$2" /t REG_SZ /d "$3" /reg:"${4:-64}" /f </dev/null >/dev/null 2>&1 ||
+    in_ns "$WINE_NATIVE" reg add "$1\\$run" /v "$2" /t REG_SZ /d "$3" /reg:"${4:-64}" /f </dev/null >/dev/null 2>&1 ||
         fail "reg add $2"
 }
 # A Run value as `reg query` prints it ("TYPE DATA"), or nothing when absent.
 reg_get() {  # HIVE NAME [VIEW]
-    in_ns "$WINE" reg query "$1\\$run" /v "$2" /reg:"${3:-64}" </dev/null 2>/dev/null | tr -d '\r' |
+    in_ns "$WINE_NATIVE" reg query "$1\\$run" /v "$2" /reg:"${3:-64}" </dev/null 2>/dev/null | tr -d '\r' |
         awk -v name="$2" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
 }
 # The value names of a Run key in the registry's order.
 reg_names() {  # HIVE [VIEW]
-    in_ns "$WINE" reg query "$1\\$run" /reg:"${2:-64}" </dev/null 2>/dev/null | tr -d '\r' | awk '/^    /{print $1}'
+    in_ns "$WINE_NATIVE" reg query "$1\\$run" /reg:"${2:-64}" </dev/null 2>/dev/null | tr -d '\r' | awk '/^    /{print $1}'
 }
 reg_add HKCU Pager 'C:\Apps\idle_app.exe PagerApp'
 reg_add HKCU Clock 'C:\Apps\clock.exe /tick'
@@ -104,15 +109,24 @@ clock_before=$(reg_get HKCU Clock)
 legacy_before=$(reg_get HKLM Legacy 32)
 [ "$pager_before" = 'REG_SZ C:\Apps\idle_app.exe PagerApp' ] || fail "Pager reads [$pager_before]"
 [ "$legacy_before" = 'REG_SZ C:\Apps\idle_app.exe LegacyApp' ] || fail "Legacy reads [$legacy_before]"
-[ -z "$(reg_get HKLM Legacy 64)" ] || fail "Legacy is in the native view too"
+if [ "$windows64" = 1 ]; then
+    [ -z "$(reg_get HKLM Legacy 64)" ] || fail "Legacy is in the native view too"
+else
+    [ "$(reg_get HKLM Legacy 64)" = "$legacy_before" ] || fail "32-bit Windows has two machine keys"
+fi
 # Page 2 lists the current user's values in the registry's order, then the machine's native
-# view, then its 32-bit view.
+# view, then its 32-bit view (on 64-bit Windows).
 user_rows=$(reg_names HKCU)
+machine_rows=$(reg_names HKLM)
 row_of() { echo "$user_rows" | grep -nx "$1" | cut -d: -f1; }
 pager_row=$(row_of Pager)
-sync_row=$(( $(echo "$user_rows" | grep -c .) + 1 ))
-legacy_row=$(( $(echo "$user_rows" | grep -c .) + $(reg_names HKLM | grep -c .) +
-               $(reg_names HKLM 32 | grep -nx Legacy | cut -d: -f1) ))
+users=$(echo "$user_rows" | grep -c .)
+sync_row=$(( users + $(echo "$machine_rows" | grep -nx Sync | cut -d: -f1) ))
+if [ "$windows64" = 1 ]; then
+    legacy_row=$(( users + $(echo "$machine_rows" | grep -c .) + $(reg_names HKLM 32 | grep -nx Legacy | cut -d: -f1) ))
+else
+    legacy_row=$(( users + $(echo "$machine_rows" | grep -nx Legacy | cut -d: -f1) ))
+fi
 [ -n "$pager_row" ] || fail "Pager is not listed by reg query"
 
 # ---- 1. The wizard --------------------------------------------------------------------------
@@ -197,13 +211,21 @@ expect_link 'Pager (2).lnk' 'C:\Apps\idle_app.exe' 'C:\Apps\' PagerApp
 expect_link 'Sync Tool.lnk' 'C:\Program Files\Sync Tool\sync.exe' 'C:\Program Files\Sync Tool\' SyncApp
 expect_link Legacy.lnk 'C:\Apps\idle_app.exe' 'C:\Apps\' LegacyApp
 
+sync_line='"Sync"="\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp"'
+legacy_line='"Legacy"="C:\\Apps\\idle_app.exe LegacyApp"'
+# The machine's values in page 2's order: on 32-bit Windows both in its one key's section.
+if [ "$windows64" = 1 ]; then
+    machine=("$sync_line" '[HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run]' "$legacy_line")
+elif [ "$sync_row" -lt "$legacy_row" ]; then
+    machine=("$sync_line" "$legacy_line")
+else
+    machine=("$legacy_line" "$sync_line")
+fi
 printf '%s\r\n' 'REGEDIT4' \
     '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
     '"Pager"="C:\\Apps\\idle_app.exe PagerApp"' \
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' \
-    '"Sync"="\"C:\\Program Files\\Sync Tool\\sync.exe\" SyncApp"' \
-    '[HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run]' \
-    '"Legacy"="C:\\Apps\\idle_app.exe LegacyApp"' >"$work/expected.reg"
+    "${machine[@]}" >"$work/expected.reg"
 if cmp -s "$work/expected.reg" "$c/Osprey/removed.reg"; then
     echo "   ok: REMOVED.REG holds exactly the expected lines"
 else
@@ -213,22 +235,26 @@ else
 fi
 check "Pager deleted" '' "$(reg_get HKCU Pager)"
 check "Sync deleted" '' "$(reg_get HKLM Sync)"
-check "Legacy deleted from the 32-bit view" '' "$(reg_get HKLM Legacy 32)"
+check "Legacy deleted from its key" '' "$(reg_get HKLM Legacy 32)"
 check "Clock kept" "$clock_before" "$(reg_get HKCU Clock)"
-in_ns "$WINE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
 check "Pager restored by regedit" "$pager_before" "$(reg_get HKCU Pager)"
 check "Sync restored by regedit" "$sync_before" "$(reg_get HKLM Sync)"
-check "Legacy restored into the 32-bit view" "$legacy_before" "$(reg_get HKLM Legacy 32)"
-check "and not into the native view" '' "$(reg_get HKLM Legacy 64)"
+check "Legacy restored into its key" "$legacy_before" "$(reg_get HKLM Legacy 32)"
+[ "$windows64" = 1 ] && check "and not into the native view" '' "$(reg_get HKLM Legacy 64)"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
 # Out again, so that nothing but Lookout starts the programs below.
-in_ns "$WINE" reg delete "HKCU\\$run" /v Pager /f </dev/null >/dev/null 2>&1
-in_ns "$WINE" reg delete "HKLM\\$run" /v Sync /f </dev/null >/dev/null 2>&1
-in_ns "$WINE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" reg delete "HKCU\\$run" /v Pager /f </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v Sync /reg:64 /f </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
 
 # ---- 3. Lookout launches what the wizard put there --------------------------------------------
 echo "3. Lookout, online, launches the Online StartUp folder"
-for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp OspreyApp; do
+cp "$TW_BIN/idle_app.exe" "$c/windows/system32/tw_system_app.exe"
+[ -d "$c/windows/syswow64" ] && cp "$TW_BIN/report_start.exe" "$c/windows/syswow64/tw_system_app.exe"
+tw_link "$programs_win\\Online Startup\\System App.lnk" 'C:\windows\system32\tw_system_app.exe' SystemApp ||
+    fail "cannot write System App.lnk"
+for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp SystemApp OspreyApp; do
     [ -z "$(tw_windows "^$title\$")" ] || fail "$title runs before Lookout started"
 done
 tw_netns_online || fail "cannot add the route"
@@ -239,15 +265,17 @@ pids+=("$lookout")
 launched=
 for i in $(seq 1 300); do
     all=1
-    for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp; do
+    for title in MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp SystemApp; do
         [ -n "$(tw_windows "^$title\$")" ] || { all=0; break; }
     done
     if [ "$all" = 1 ]; then launched=$(echo "$(date +%s.%N) - $start" | bc); break; fi
     kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
     sleep 0.1
 done
-[ -n "$launched" ] || fail "the five programs did not all start within 30 s"
-echo "   MailApp, NewsApp, PagerLinkApp, PagerApp, SyncApp and LegacyApp run, $launched s after Lookout started"
+[ "$(tw_count 'C:\windows\syswow64\tw_system_app.exe')" -eq 0 ] ||
+    fail "System App.lnk started the SysWOW64 namesake of its program"
+[ -n "$launched" ] || fail "the six programs did not all start within 30 s"
+echo "   MailApp, NewsApp, PagerLinkApp, PagerApp, SyncApp, LegacyApp and SystemApp run, $launched s after Lookout started"
 check "idle_app processes (Mail, News, both Pagers, Legacy)" 5 "$(tw_count 'C:\Apps\idle_app.exe')"
 check "sync.exe processes" 1 "$(tw_count 'C:\Program Files\Sync Tool\sync.exe')"
 [ -z "$(tw_windows '^OspreyApp$')" ] || fail "OSPREY.LNK's program was started"
@@ -259,9 +287,9 @@ all_gone() {  # TITLE...
     for title in "$@"; do [ -z "$(tw_windows "^$title\$")" ] || return 1; done
 }
 tw_netns_offline || fail "cannot remove the route"
-tw_poll 60 all_gone MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp ||
+tw_poll 60 all_gone MailApp NewsApp PagerLinkApp PagerApp SyncApp LegacyApp SystemApp ||
     fail "the programs were not all closed within 60 s of the route going"
-echo "   all six closed when the route went"
+echo "   all seven closed when the route went"
 # Ended for good (its start reads the folder once): the Windows process, not just its starter.
 in_ns "$WINE" taskkill /f /im Lookout.exe </dev/null >/dev/null 2>&1
 tw_wait_exit "$lookout" 10 || fail "Lookout did not end"
@@ -281,7 +309,7 @@ reg_add HKCU "$news" "$news_line"
 reg_add HKLM "$chat" "$chat_line"
 # The values as regedit itself writes them (UTF-16, decoded), before and after.
 reg_line() {  # HIVE NAME [VIEW]
-    in_ns "$WINE" reg export "$1\\$run" 'C:\export.reg' /reg:"${3:-64}" /y </dev/null >/dev/null 2>&1
+    in_ns "$WINE_NATIVE" reg export "$1\\$run" 'C:\export.reg' /reg:"${3:-64}" /y </dev/null >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$c/export.reg" 2>/dev/null | tr -d '\r' | grep -F "\"$2\"=" ; rm -f "$c/export.reg"
 }
 news_before=$(reg_line HKCU "$news")
@@ -338,29 +366,32 @@ check "$chat deleted" '' "$(reg_line HKLM "$chat")"
 header=$(head -c 2 "$c/Osprey/removed.reg" | od -An -tx1 | tr -d ' ')
 check "REMOVED.REG: UTF-16 byte-order mark" fffe "$header"
 iconv -f UTF-16LE -t UTF-8 "$c/Osprey/removed.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$work/removed.text"
-{
-    echo 'Windows Registry Editor Version 5.00'
-    tail -n +2 "$work/removed.first" | tr -d '\r' | sed '/^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft/,$d'
-    echo "\"$news\"=\"C:\\\\Apps\\\\idle_app.exe \\\"新闻 📰\\\"\""
-    sed -n '/^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft/,/^"Sync"/p' "$work/removed.first" | tr -d '\r'
-    echo "\"$chat\"=\"\\\"C:\\\\Прога\\\\чат 💬.exe\\\" /c\""
-    sed -n '/WOW6432Node/,$p' "$work/removed.first" | tr -d '\r'
-} >"$work/removed.expected"
+# The first run's file, its header made version 5, each new line at the end of its section.
+tr -d '\r' <"$work/removed.first" | NEWS="\"$news\"=\"C:\\\\Apps\\\\idle_app.exe \\\"新闻 📰\\\"\"" \
+    CHAT="\"$chat\"=\"\\\"C:\\\\Прога\\\\чат 💬.exe\\\" /c\"" awk '
+    function close_section() {
+        if (section == "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]") print ENVIRON["NEWS"]
+        if (section == "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]") print ENVIRON["CHAT"]
+    }
+    NR == 1 { print "Windows Registry Editor Version 5.00"; next }
+    /^\[/ { close_section(); section = $0 }
+    { print }
+    END { close_section() }' >"$work/removed.expected"
 if cmp -s "$work/removed.expected" "$work/removed.text"; then
     echo "   ok: REMOVED.REG is a version 5.00 file with the first run's entries and the new ones"
 else
     echo "   FAIL: REMOVED.REG differs:" >&2; diff "$work/removed.expected" "$work/removed.text" >&2
     failures=$((failures + 1))
 fi
-in_ns "$WINE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
 check "$news restored exactly" "$news_before" "$(reg_line HKCU "$news")"
 check "$chat restored exactly" "$chat_before" "$(reg_line HKLM "$chat")"
 check "the first run's Pager restored too" "$pager_before" "$(reg_get HKCU Pager)"
 check "and Legacy, into the 32-bit view" "$legacy_before" "$(reg_get HKLM Legacy 32)"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
-for v in Pager "$news"; do in_ns "$WINE" reg delete "HKCU\\$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
-for v in Sync "$chat"; do in_ns "$WINE" reg delete "HKLM\\$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
-in_ns "$WINE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
+for v in Pager "$news"; do in_ns "$WINE_NATIVE" reg delete "HKCU\\$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
+for v in Sync "$chat"; do in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v "$v" /reg:64 /f </dev/null >/dev/null 2>&1; done
+in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
 # Wine cannot start Чат.lnk: its link reader knows the target only in the ANSI code page.
 mv "$chat_lnk" "$work/"
 
@@ -373,6 +404,6 @@ tw_wait_window '^Почта окно$' 30 >/dev/null || fail "$mail.lnk's progra
 tw_wait_window '^新闻 📰$' 30 >/dev/null || fail "Новости.lnk's program did not start"
 echo "   'Почта окно' and '新闻 📰' run"
 tw_netns_offline || fail "cannot remove the route"
-tw_poll 60 all_gone 'Почта окно' '新闻 📰' MailApp || fail "the programs were not closed when the route went"
+tw_poll 60 all_gone 'Почта окно' '新闻 📰' MailApp SystemApp || fail "the programs were not closed when the route went"
 echo "   and closed when the route went"
 echo "PASS"

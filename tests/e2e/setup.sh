@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The setups and zips from end to end; under Wine the setup of this build's architecture
-# (x64 on 64-bit Wine) in a fresh prefix, with Lookout in a private network namespace:
+# (x64 on 64-bit Wine) in a fresh prefix, with Lookout in a private network namespace. The
+# x86 setup on 64-bit Windows asks first whether to install the 32-bit programs anyway: there
+# step 2 checks that /S installs without asking, Cancel is checked before it (exit code 1,
+# nothing installed) and the shown setups of steps 4 and 5 are answered OK.
 #   1. both setups are GUI executables of their architecture carrying the version; both
 #      zips hold the programs of their build, the README and the licence;
 #   2. a silent install puts every file in %LOCALAPPDATA%\Programs\Tetherwatch (the programs
@@ -80,6 +83,9 @@ dir=$(tw_c_path "$dir_win")
 programs=$(tw_c_path "$TW_PROGRAMS")
 online="$programs/Online Startup"
 [ ! -e "$online" ] || fail "the Online StartUp folder exists before Setup"
+# Whether the setup asks before installing the 32-bit programs on 64-bit Windows.
+asks=0
+[ "$arch" = x86 ] && tw_windows64 && asks=1
 
 shot() {  # WINDOW-ID NAME
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
@@ -110,9 +116,38 @@ reg_value() {
     echo "$values" | awk -v name="$1" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
 }
 
+# Starts the setup shown (in the background: $shown) and, where it asks first, answers OK.
+start_shown() {
+    "$WINE" "$setup" </dev/null >/dev/null 2>&1 &
+    shown=$!
+    pids+=("$shown")
+    [ "$asks" = 1 ] || return 0
+    local box
+    box=$(tw_setup_question "$title" 30) || fail "no question before installing the 32-bit programs"
+    tw_setup_answer "$box" ok || fail "the question could not be answered OK"
+}
+
+# ---- 1b. The x86 setup on 64-bit Windows: the question, answered Cancel -------------------
+if [ "$asks" = 1 ]; then
+    echo "1b. the x86 setup on 64-bit Windows asks first; Cancel installs nothing"
+    "$WINE" "$setup" </dev/null >/dev/null 2>&1 &
+    shown=$!
+    pids+=("$shown")
+    box=$(tw_setup_question "$title" 30) || fail "no question before installing the 32-bit programs"
+    shot "$box" setup-x86-on-64-bit
+    tw_setup_answer "$box" cancel || fail "the question could not be answered Cancel"
+    tw_wait_exit "$shown" 20 || fail "Setup did not end after Cancel"
+    check "Setup's exit code after Cancel" 1 "$rc"
+    check "nothing installed" "" "$(ls -A "$dir" 2>/dev/null)"
+    "$WINE" reg query "$uninstall_key" </dev/null >/dev/null 2>&1 && fail "Cancel registered an Apps & Features entry"
+    checkpoint
+else
+    echo "1b. skipped: only the x86 setup on 64-bit Windows asks before installing"
+fi
+
 # ---- 2. Silent install ----------------------------------------------------------------------
 echo "2. silent install into a fresh prefix"
-tw_setup_install "$setup"; check "Setup's exit code" 0 "$?"
+tw_setup_install "$setup"; check "Setup's exit code" 0 "$?"  # and /S asks nothing
 tw_setup_installed "$dir_win" || failures=$((failures + 1))
 for exe in Lookout.exe Marshal.exe; do
     same "$exe is the build's" "$TW_BIN/$exe" "$dir/$exe"
@@ -161,9 +196,7 @@ echo "   OnlineApp started $(echo "$(date +%s.%N) - $start" | bc) s after the ro
 echo "4. Setup and the uninstaller while Lookout runs"
 echo marker >"$dir/README.txt"
 tw_setup_install "$setup"; check "silent Setup's exit code" 3 "$?"
-"$WINE" "$setup" </dev/null >/dev/null 2>&1 &
-shown=$!
-pids+=("$shown")
+start_shown
 box=$(tw_wait_window "^$title\$" 30) || fail "no Retry/Cancel box"
 shot "$box" setup-lookout-running
 click_in "$box" 'WIDTH / 2 + 44' 'HEIGHT - 24'   # Cancel
@@ -178,9 +211,7 @@ checkpoint
 echo "5. upgrade through every page"
 end_lookout
 printf 'REGEDIT4\r\n' >"$dir/removed.reg"  # as the wizard names it
-"$WINE" "$setup" </dev/null >/dev/null 2>&1 &
-shown=$!
-pids+=("$shown")
+start_shown
 page=$(tw_wait_window "^$title" 30) || fail "no Setup window"
 sleep 1
 for name in setup-welcome setup-licence setup-folder; do

@@ -2,26 +2,31 @@
 # Marshal's processing operations under Wine, checked with tools that share no code with
 # them (wizard_ops_driver runs the operations and prints the message boxes):
 #   1. Run values (plain with arguments, quoted path with blanks, Mirabilis ICQ, RUNDLL,
-#      REG_EXPAND_SZ) become shortcuts whose fields winedump reads as intended, show
-#      command 5 included;
-#   2. the values are gone from the Run key, and `regedit /s` of REMOVED.REG brings each
-#      one back with its type and data (read with `reg query`);
+#      REG_EXPAND_SZ, %ProgramFiles% naming the native Program Files as the 64-bit shell
+#      expands it, also for the 32-bit build on 64-bit Windows) become shortcuts whose fields
+#      winedump reads as intended, show command 5 included;
+#   2. the values are gone from the Run key, and the system's `regedit /s` of REMOVED.REG
+#      brings each one back with its type and data (read with `reg query`);
 #   3. StartUp shortcuts are moved byte for byte; a different one of the same name is kept;
 #   4. faults lose nothing: REMOVED.REG read-only, an unwritable Online StartUp folder, a
 #      StartUp folder that allows no deletion. Read-only for real: the tests run as root,
 #      where Wine's read-only attribute alone does not stop a write, so the file system's
 #      immutable flag is set too (these steps are skipped where chattr cannot set it);
 #   5. name clashes in one processing run (moves, then Run values): a moved Pager.lnk and a
-#      Run value Pager, an older old.lnk and a value Old, one value name in both hives, an
-#      older shortcut to the same program: no shortcut is lost, each program has one that
-#      starts it, the messages are exactly the expected ones, regedit restores every value.
+#      Run value Pager, an older old.lnk and a value Old, one value name in both hives (and on
+#      64-bit Windows in both views of the machine's key), an older shortcut to the same
+#      program: no shortcut is lost, each program has one that starts it, the messages are
+#      exactly the expected ones, regedit restores every value into the key it came from.
+# reg and regedit are the system's own ($WINE_NATIVE: 64-bit on 64-bit Windows).
 # Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
 . "$TW_SOURCE/tests/support/wine-env.sh"
 
-work=$(mktemp -d "$TW_BUILD/wine/e2e-wizardops.XXXXXX")
-tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
-tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+root=$(tw_wine_root)
+mkdir -p "$root"
+work=$(mktemp -d "$root/e2e-wizardops.XXXXXX")
+tw_make_template "$root/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+tw_new_prefix "$root/template" "$work/pfx"
 tw_wine_env "$work/pfx"
 unset DISPLAY
 tw_start_server
@@ -48,13 +53,15 @@ for f in "Apps/Tray/Tray.exe" "Program Files/My App/app.exe" "Apps/ICQ/Agent.exe
     printf 'MZ' >"$c/$f"
 done
 
-# reg_add and reg_get work on $run unless `key` names another Run key.
+# reg_add and reg_get work on $run unless `key` names another Run key; `view` (64 or 32)
+# picks a view of the machine's key on 64-bit Windows (on 32-bit Windows both are its one key).
 reg_add() {  # NAME TYPE DATA
-    "$WINE" reg add "${key:-$run}" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"
+    "$WINE_NATIVE" reg add "${key:-$run}" /v "$1" /t "$2" /d "$3" /reg:"${view:-64}" /f </dev/null >/dev/null 2>&1 ||
+        fail "reg add $1"
 }
 # The data of a Run value as `reg query` prints it: "TYPE DATA", or nothing when absent.
 reg_get() {
-    "$WINE" reg query "${key:-$run}" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+    "$WINE_NATIVE" reg query "${key:-$run}" /v "$1" /reg:"${view:-64}" </dev/null 2>/dev/null | tr -d '\r' |
         awk -v name="$1" 'index($0, "    " name "    ") == 1 { sub("^    " name "    ", ""); sub("    ", " "); print }'
 }
 
@@ -69,9 +76,11 @@ reg_add 'My App' REG_SZ '"C:\Program Files\My App\app.exe" /tray'
 reg_add 'Mirabilis ICQ' REG_SZ 'C:\Apps\ICQ\Agent.exe'
 reg_add Panel REG_SZ 'rundll32.exe shell32.dll,Control_RunDLL'
 reg_add Expand REG_EXPAND_SZ '%SystemRoot%\notepad.exe /e'
+reg_add Programs REG_EXPAND_SZ '"%ProgramFiles%\My App\app.exe" /p'
+values=(Tray 'My App' 'Mirabilis ICQ' Panel Expand Programs)
 
 declare -A before
-for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do before[$v]=$(reg_get "$v"); done
+for v in "${values[@]}"; do before[$v]=$(reg_get "$v"); done
 expect_eq "Expand is stored expandable" 'REG_EXPAND_SZ %SystemRoot%\notepad.exe /e' "${before[Expand]}"
 
 out=$(run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Tray 'Tray Agent')
@@ -111,15 +120,22 @@ windir=$("$WINE" cmd /c echo %SystemRoot% </dev/null 2>/dev/null | tr -d '\r')
 expect_eq "REG_EXPAND_SZ: expanded path" "$windir\\notepad.exe" "$(tw_lnk_path "$l")"
 expect_eq "REG_EXPAND_SZ: arguments" '/e' "$(tw_lnk_field "$l" Arguments)"
 
+run_driver regshortcut 'C:\Online\' 'C:\Marshal\removed.reg' HKEY_CURRENT_USER Programs Programs >/dev/null
+l="$c/Online/Programs.lnk"
+native_programs=$("$WINE_NATIVE" cmd /c echo %ProgramFiles% </dev/null 2>/dev/null | tr -d '\r')
+expect_eq "%ProgramFiles%: the native folder" 'C:\Program Files' "$native_programs"
+expect_eq "%ProgramFiles%: path" "$native_programs\\My App\\app.exe" "$(tw_lnk_path "$l")"
+expect_eq "%ProgramFiles%: working directory" "$native_programs\\My App\\" "$(tw_lnk_field "$l" 'Working directory')"
+
 # ---- 2. the values are gone, and REMOVED.REG brings them back ---------------------------
-for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do
+for v in "${values[@]}"; do
     expect_eq "$v deleted" '' "$(reg_get "$v")"
 done
 head -c 10 "$c/Marshal/removed.reg" | od -c | head -n1 | grep -q 'R   E   G   E   D   I   T   4  \\r  \\n' ||
     fail "REMOVED.REG does not begin with REGEDIT4 CR LF"
 [ "$(grep -c '^REGEDIT4' "$c/Marshal/removed.reg")" = 1 ] || fail "REGEDIT4 written more than once"
-"$WINE" regedit /s 'C:\Marshal\removed.reg' </dev/null >/dev/null 2>&1
-for v in Tray 'My App' 'Mirabilis ICQ' Panel Expand; do
+"$WINE_NATIVE" regedit /s 'C:\Marshal\removed.reg' </dev/null >/dev/null 2>&1
+for v in "${values[@]}"; do
     expect_eq "$v restored by regedit" "${before[$v]}" "$(reg_get "$v")"
 done
 
@@ -192,7 +208,7 @@ fi
 # ---- 5. name clashes in one processing run ------------------------------------------------
 x="$c/Clash"
 mkdir -p "$x/StartUp" "$x/Online" "$c/Apps/Clash"
-for f in pager link old new user machine same; do printf 'MZ' >"$c/Apps/Clash/$f.exe"; done
+for f in pager link old new user machine wow same; do printf 'MZ' >"$c/Apps/Clash/$f.exe"; done
 make_link() {  # LINK TARGET ARGUMENTS
     "$WINE" "$TW_BIN/make_link.exe" "$1" "$2" "$3" </dev/null >/dev/null 2>&1 || fail "cannot write $1"
 }
@@ -207,14 +223,25 @@ reg_add Old REG_SZ 'C:\Apps\Clash\new.exe'
 reg_add Twin REG_SZ 'C:\Apps\Clash\user.exe'
 key=$run_lm reg_add Twin REG_SZ 'C:\Apps\Clash\machine.exe -m'
 reg_add Same REG_SZ 'C:\Apps\Clash\same.exe -s'
+created='MSGBOX 64 The shortcut was created successfuly.'
+renamed() { echo "MSGBOX 64 $1 already exists in the Online StartUp folder, so this shortcut was saved as $2."; }
+# On 64-bit Windows page 2 lists the machine's native view and its 32-bit view, which holds a
+# Twin of its own.
+machine=HKEY_LOCAL_MACHINE wow_items=() wow_messages= wow_link= wow_start=
+if tw_windows64; then
+    machine=HKEY_LOCAL_MACHINE/64
+    key=$run_lm view=32 reg_add Twin REG_SZ 'C:\Apps\Clash\wow.exe -w'
+    wow_items=(reg HKEY_LOCAL_MACHINE/32 Twin Twin)
+    wow_messages=$'\nSTEP\n'"$(renamed Twin.lnk 'Twin (3).lnk')"$'\n'"$created"
+    wow_link=$'\nTwin (3).lnk' wow_start=$'\nC:\\Apps\\Clash\\wow.exe -w'
+fi
 declare -A clash_before
 for v in Pager Old Twin Same; do clash_before[$v]=$(reg_get "$v"); done
 clash_before[lm]=$(key=$run_lm reg_get Twin)
+clash_before[wow]=$(key=$run_lm view=32 reg_get Twin)
 out=$(run_driver process 'C:\Clash\StartUp\' 'C:\Clash\Online\' 'C:\Clash\removed.reg' move Pager.lnk \
     reg HKEY_CURRENT_USER Pager Pager reg HKEY_CURRENT_USER Old Old reg HKEY_CURRENT_USER Twin Twin \
-    reg HKEY_LOCAL_MACHINE Twin Twin reg HKEY_CURRENT_USER Same Same)
-created='MSGBOX 64 The shortcut was created successfuly.'
-renamed() { echo "MSGBOX 64 $1 already exists in the Online StartUp folder, so this shortcut was saved as $2."; }
+    reg "$machine" Twin Twin "${wow_items[@]}" reg HKEY_CURRENT_USER Same Same)
 expect_eq "clashes: messages" "STEP
 TEXT |||||||Pager.lnk was moved sucessfully.
 STEP
@@ -227,10 +254,10 @@ STEP
 $created
 STEP
 $(renamed Twin.lnk 'Twin (2).lnk')
-$created
+$created$wow_messages
 STEP
 $created" "$out"
-expect_eq "clashes: Online StartUp folder" $'Old (2).lnk\nPager (2).lnk\nPager.lnk\nSame.lnk\nTwin (2).lnk\nTwin.lnk\nold.lnk' \
+expect_eq "clashes: Online StartUp folder" $'Old (2).lnk\nPager (2).lnk\nPager.lnk\nSame.lnk\nTwin (2).lnk'"$wow_link"$'\nTwin.lnk\nold.lnk' \
     "$(cd "$x/Online" && ls -1 | LC_ALL=C sort)"
 expect_eq "clashes: StartUp folder empty" '' "$(ls -A "$x/StartUp")"
 cmp -s "$work/Pager.lnk.orig" "$x/Online/Pager.lnk" && pass "clashes: Pager.lnk moved byte for byte" || fail "Pager.lnk differs"
@@ -244,12 +271,14 @@ C:\Apps\Clash\new.exe
 C:\Apps\Clash\old.exe 
 C:\Apps\Clash\pager.exe -run
 C:\Apps\Clash\same.exe -s
-C:\Apps\Clash\user.exe ' "$starts"
+C:\Apps\Clash\user.exe '"$wow_start" "$starts"
 for v in Pager Old Twin Same; do expect_eq "clashes: $v deleted" '' "$(reg_get "$v")"; done
 expect_eq "clashes: machine's Twin deleted" '' "$(key=$run_lm reg_get Twin)"
-"$WINE" regedit /s 'C:\Clash\removed.reg' </dev/null >/dev/null 2>&1
+expect_eq "clashes: machine's 32-bit Twin deleted" '' "$(key=$run_lm view=32 reg_get Twin)"
+"$WINE_NATIVE" regedit /s 'C:\Clash\removed.reg' </dev/null >/dev/null 2>&1
 for v in Pager Old Twin Same; do expect_eq "clashes: $v restored by regedit" "${clash_before[$v]}" "$(reg_get "$v")"; done
 expect_eq "clashes: machine's Twin restored by regedit" "${clash_before[lm]}" "$(key=$run_lm reg_get Twin)"
+expect_eq "clashes: machine's 32-bit Twin restored into its view" "${clash_before[wow]}" "$(key=$run_lm view=32 reg_get Twin)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -3,7 +3,9 @@
 //   wizard_ops_driver regshortcut ONLINE\ REMOVED.REG HIVE VALUE SHORTCUT
 //   wizard_ops_driver move STARTUP\ ONLINE\ NAME...
 //   wizard_ops_driver process STARTUP\ ONLINE\ REMOVED.REG [move NAME | reg HIVE VALUE SHORTCUT]...
-// `process` does the processing page's work in one run: the moves, then the Run values.
+// `process` does the processing page's work in one run: the moves, then the Run values. HIVE
+// is HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, the latter followed by /64 or /32 for a view of
+// the machine's key on 64-bit Windows (as page 2 lists it there).
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
@@ -46,9 +48,17 @@ tw::ProgressView PrintingProgress() {
 
 // The Run value as page 2 lists it; false (and said so) when it cannot be read.
 bool ListedItem(const char* hive, const char* value, const char* shortcut, tw::RegItem& item) {
-    item = tw::RegItem{shortcut, hive, std::string(), value};
+    std::string hiveName = hive;
+    tw::RegView view = tw::RegView::Shared;
+    const std::string::size_type slash = hiveName.find('/');
+    if (slash != std::string::npos) {
+        view = hiveName.substr(slash + 1) == "32" ? tw::RegView::Wow32 : tw::RegView::Native;
+        hiveName.erase(slash);
+    }
+    item = tw::RegItem{shortcut, hiveName, std::string(), value};
+    item.View = view;
     tw::modRegStuff::RunValue data;
-    if (!tw::modRegStuff::ReadRunValue(item.HiveName, item.ValueName, data)) {
+    if (!tw::modRegStuff::ReadRunValue(item.HiveName, item.ValueName, data, item.View)) {
         std::printf("no such value\n");
         return false;
     }

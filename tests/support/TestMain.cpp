@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "WindowsKind.h"
+
 int main(int argc, char** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     testing::InitGoogleTest(&argc, argv);
+    std::printf("Windows: %s\n", tw::test::WindowsKindText());
     int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;

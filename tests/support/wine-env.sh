@@ -1,22 +1,48 @@
 # Shared shell functions for running Windows programs under Wine in the tests.
 # Sourced by the ctest wrappers and the end-to-end scripts.
 
-# Which Wine loader runs our executables: the 32-bit one where this host can execute
-# 32-bit code, else the 64-bit one (the test build is then x86_64).
+# Which Windows the tests run on. TW_ARCH is the build's (i686 or x86_64); TW_WINDOWS the
+# prefix's: win32 (32-bit Windows) or win64 (64-bit Windows, where the i686 programs run
+# through WoW64). The x86_64 build runs on win64 only; the i686 one on win32 unless asked.
+tw_windows_kind() {
+    if [ "${TW_ARCH:-i686}" = x86_64 ]; then echo win64; else echo "${TW_WINDOWS:-win32}"; fi
+}
+
+# The folder of one kind's prefixes in the build folder (the template, the tests' copies):
+# wine/ for the build's own kind, wine-win64/ for the i686 build on 64-bit Windows.
+tw_wine_root() {
+    local kind; kind=$(tw_windows_kind)
+    case "${TW_ARCH:-i686}/$kind" in
+        i686/win32 | x86_64/win64) echo "$TW_BUILD/wine" ;;
+        *) echo "$TW_BUILD/wine-$kind" ;;
+    esac
+}
+
+# Which Wine loader runs our executables: the 64-bit one for the x86_64 build; the wrapper
+# for the i686 one, which runs a PE32 program as 32-bit in either kind of prefix.
 tw_wine_loader() {
     if [ "${TW_ARCH:-i686}" = x86_64 ]; then echo /usr/lib/wine/wine64; else echo /usr/bin/wine; fi
 }
 
+# Sets the Wine environment for PREFIX: $WINE runs our programs, $WINE_NATIVE the system's own
+# (reg, regedit, the shell) as that Windows runs them, 64-bit on 64-bit Windows: the wrapper
+# would pick the 32-bit reg.exe there, which sees the 32-bit view of the machine's keys.
 tw_wine_env() {  # tw_wine_env PREFIX
     export WINEPREFIX="$1"
-    if [ "${TW_ARCH:-i686}" = x86_64 ]; then export WINEARCH=win64; else export WINEARCH=win32; fi
+    WINEARCH=$(tw_windows_kind); export WINEARCH
     export WINEDEBUG="${TW_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
     # The Windows language: English (ANSI code page 1252) unless TW_LOCALE asks for another
     # (ja_JP.UTF-8: Japanese, 932). UTF-8 either way, so that arguments and file names of any
     # script reach Wine as they are.
     export LC_ALL="${TW_LOCALE:-C.UTF-8}"
     WINE=$(tw_wine_loader); export WINE
+    if [ "$WINEARCH" = win64 ]; then WINE_NATIVE=/usr/lib/wine/wine64; else WINE_NATIVE=$WINE; fi
+    export WINE_NATIVE
 }
+
+# True when the prefix is 64-bit Windows (its registry says so): what the end-to-end scripts
+# ask to know which registry and folders to expect.
+tw_windows64() { grep -q '^#arch=win64' "$WINEPREFIX/system.reg" 2>/dev/null; }
 
 # Creates (once) the template prefix that every test copies: booted, crash dialog off,
 # unmanaged X11 windows (closing a managed window costs ~2 s).
@@ -160,12 +186,14 @@ tw_netns_destroy() {
 # kills the processes listed in $pids, stops Wine (inside the namespace when there is one),
 # stops Xvfb and removes $work (kept with TW_KEEP=1). tw_e2e_begin NAME
 tw_e2e_begin() {
-    work=$(mktemp -d "$TW_BUILD/wine/e2e-$1.XXXXXX")
+    local root; root=$(tw_wine_root)
+    mkdir -p "$root"
+    work=$(mktemp -d "$root/e2e-$1.XXXXXX")
     pids=()
     trap tw_e2e_end EXIT
     trap 'exit 130' INT TERM
-    tw_make_template "$TW_BUILD/wine/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
-    tw_new_prefix "$TW_BUILD/wine/template" "$work/pfx"
+    tw_make_template "$root/template" || { echo "FAIL: no template prefix" >&2; exit 1; }
+    tw_new_prefix "$root/template" "$work/pfx"
     tw_wine_env "$work/pfx"
     tw_start_xvfb
 }
@@ -319,6 +347,21 @@ tw_setup_paths() {
 
 tw_setup_install() {  # SETUP [DIR]: returns Setup's exit code
     if [ -n "${2:-}" ]; then "$WINE" "$1" /S "/D=$2"; else "$WINE" "$1" /S; fi </dev/null >/dev/null 2>&1
+}
+
+# The x86 setup on 64-bit Windows asks first, in an OK/Cancel box titled like Setup, whether to
+# install the 32-bit programs anyway (/S answers OK; Cancel ends Setup with exit code 1).
+# tw_setup_question waits for that box and prints its id; it fails when the box does not come
+# or does not ask that. tw_setup_answer answers it: ok or cancel.
+tw_setup_question() {  # TITLE SECONDS
+    local box
+    box=$(tw_wait_window "^$1\$" "$2") || return 1
+    tw_poll 10 eval '"$WINE" "$TW_BIN/list_windows.exe" </dev/null 2>/dev/null |
+        grep -qF "Install the 32-bit programs anyway?"' || return 1
+    echo "$box"
+}
+tw_setup_answer() {  # WID ok|cancel
+    if [ "$2" = ok ]; then tw_answer "$1" Return 40; else tw_answer "$1" Escape 60; fi
 }
 
 tw_setup_uninstall() {  # DIR: returns the uninstaller's exit code

@@ -7,23 +7,32 @@
 #include <vector>
 
 #include "ShellLinkHelper.h"
+#include "WindowsKind.h"
 #include "operations/modRegStuff.h"
 
 namespace tw::test {
 
-inline void DeleteKeyTree(HKEY root, const std::string& subKey) {
+// Deletes `subKey` with everything below it; `view` (KEY_WOW64_64KEY, KEY_WOW64_32KEY) picks
+// a view of a 64-bit registry, 0 the process's own.
+inline void DeleteKeyTree(HKEY root, const std::string& subKey, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        char name[512];
-        for (;;) {
-            DWORD length = sizeof(name);
-            if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            DeleteKeyTree(key, name);
-        }
-        RegCloseKey(key);
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+    char name[512];
+    for (;;) {
+        DWORD length = sizeof(name);
+        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        DeleteKeyTree(key, name, view);
     }
-    RegDeleteKeyA(root, subKey.c_str());
+    // The key itself, through a handle that was opened in its view.
+    const std::string::size_type slash = subKey.rfind('\\');
+    HKEY parent = root;
+    if (slash != std::string::npos &&
+        RegOpenKeyExA(root, subKey.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view, &parent) != ERROR_SUCCESS)
+        parent = nullptr;
+    if (parent) RegDeleteKeyA(parent, subKey.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+    if (parent && parent != root) RegCloseKey(parent);
+    RegCloseKey(key);
 }
 
 // Points the operations at "Software\Tetherwatch Tests\<name>\Run" instead of the real Run
@@ -36,7 +45,7 @@ public:
         Remove();
         if (currentUser) Create(HKEY_CURRENT_USER, 0);
         if (localMachine) {
-            Create(HKEY_LOCAL_MACHINE, 0);
+            Create(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
             Create(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
         }
         modRegStuff::SetRunKeyPath(m_path);
@@ -58,9 +67,8 @@ private:
     }
     void Remove() {
         DeleteKeyTree(HKEY_CURRENT_USER, m_base);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base);
-        // The 32-bit view's copy, by the path the native view gives it.
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node" + m_base.substr(8));
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base, KEY_WOW64_64KEY);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, m_base, KEY_WOW64_32KEY);
     }
     std::string m_base;
     std::string m_path;
@@ -226,9 +234,13 @@ inline bool FileThere(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Runs `regedit /s file` and waits for it; the exit code, or -1 when it did not start.
+// Runs `regedit /s file` as a double-click on the file does, and waits for it; the exit code,
+// or -1 when it did not start. The regedit is the system's own: on 64-bit Windows the 64-bit
+// one, which a 32-bit test starts through the native cmd.exe (under WoW64 "regedit.exe" is the
+// 32-bit one, which imports the machine's keys into their 32-bit view).
 inline int RunRegeditImport(const std::string& file) {
-    std::string command = "regedit.exe /s \"" + file + "\"";
+    std::string command = (InWow64() ? "\"" + NativeSystemFolder() + "\\cmd.exe\" /c " : std::string()) +
+                          "regedit.exe /s \"" + file + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};

@@ -129,6 +129,7 @@ TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
         std::string name;
         DWORD type;
         std::string data;
+        RegView view = RegView::Shared;
     };
     const std::vector<Value> values = {
         {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Tray", REG_SZ, "C:\\APPS\\Tray.exe -min\0"s},
@@ -141,27 +142,30 @@ TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
         {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Number", REG_DWORD, "\x01\x02\x03\x04"s},
         {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Bytes", REG_BINARY, "\x00\x10\xff"s},
         {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "No terminator", REG_SZ, "abc"s},
-        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Machine", REG_SZ, "C:\\M\\m.exe\0"s},
+        // The machine's native key, as page 2 lists it on either kind of Windows.
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Machine", REG_SZ, "C:\\M\\m.exe\0"s,
+         tw::test::OnWindows64() ? RegView::Native : RegView::Shared},
     };
     // What the registry gives back before the export is what must come back after it
     // (a REG_SZ written without its NUL reads with one through the ANSI calls).
     std::vector<tw::test::RawValue> before;
     for (const Value& v : values) {
         SCOPED_TRACE(v.name);
-        ASSERT_TRUE(tw::test::SetRawValue(v.hive, keys.Path(), v.name, v.type, v.data));
-        before.push_back(tw::test::GetRawValue(v.hive, keys.Path(), v.name));
+        const REGSAM access = ViewAccess(v.view);
+        ASSERT_TRUE(tw::test::SetRawValue(v.hive, keys.Path(), v.name, v.type, v.data, access));
+        before.push_back(tw::test::GetRawValue(v.hive, keys.Path(), v.name, access));
         ASSERT_TRUE(before.back().present);
         // Exported twice: the second write must leave one line that still imports.
-        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed"));
-        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed"));
-        ASSERT_TRUE(DeleteRunValue(v.hiveName, v.name));
-        ASSERT_FALSE(tw::test::GetRawValue(v.hive, keys.Path(), v.name).present);
+        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed", v.view));
+        ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed", v.view));
+        ASSERT_TRUE(DeleteRunValue(v.hiveName, v.name, v.view));
+        ASSERT_FALSE(tw::test::GetRawValue(v.hive, keys.Path(), v.name, access).present);
     }
     ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
     for (size_t i = 0; i < values.size(); ++i) {
         const Value& v = values[i];
         SCOPED_TRACE(v.name);
-        tw::test::RawValue back = tw::test::GetRawValue(v.hive, keys.Path(), v.name);
+        tw::test::RawValue back = tw::test::GetRawValue(v.hive, keys.Path(), v.name, ViewAccess(v.view));
         ASSERT_TRUE(back.present);
         EXPECT_EQ(v.type, back.type);
         EXPECT_EQ(before[i].data, back.data);
@@ -173,6 +177,7 @@ TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
 }
 
 TEST_F(RemovedRegTest, EachViewOfTheMachineKeyIsSavedUnderTheKeyRegeditRestoresItTo) {
+    if (!tw::test::OnWindows64()) GTEST_SKIP() << "about 64-bit Windows: 32-bit Windows has one machine key";
     tw::test::RunKeySandbox keys("views");
     const std::string& path = keys.Path();
     // One name in both views of a 64-bit registry, another in the 32-bit view only.
@@ -205,7 +210,8 @@ TEST_F(RemovedRegTest, EachViewOfTheMachineKeyIsSavedUnderTheKeyRegeditRestoresI
         "\"Old\"=\"C:\\\\old.exe\"",
     };
     EXPECT_EQ(expected, FilledLines(m_file));
-    // The 64-bit regedit puts each value back into the view it came from.
+    // The system's regedit (the 64-bit one, whichever build this test is) puts each value back
+    // into the view it came from.
     ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
     EXPECT_EQ("C:\\native.exe"s + '\0', tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Same", KEY_WOW64_64KEY).data);
     EXPECT_EQ("C:\\wow.exe"s + '\0', tw::test::GetRawValue(HKEY_LOCAL_MACHINE, path, "Same", KEY_WOW64_32KEY).data);

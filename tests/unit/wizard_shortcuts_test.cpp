@@ -128,15 +128,19 @@ protected:
         m_keys.reset();
         ShortcutTest::TearDown();
     }
+    // A Run value written into `view` of the hive's key, and the item page 2 lists for it.
     RegItem Item(const std::string& shortcutName, const std::string& valueName,
                  const std::string& commandLine, DWORD type = REG_SZ,
-                 const std::string& hiveName = "HKEY_CURRENT_USER") {
+                 const std::string& hiveName = "HKEY_CURRENT_USER", RegView view = RegView::Shared) {
         HKEY hive = hiveName == "HKEY_CURRENT_USER" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        EXPECT_TRUE(tw::test::SetStringValue(hive, m_keys->Path(), valueName, commandLine, type));
-        return RegItem{shortcutName, hiveName, commandLine, valueName};
+        EXPECT_TRUE(tw::test::SetStringValue(hive, m_keys->Path(), valueName, commandLine, type,
+                                             modRegStuff::ViewAccess(view)));
+        RegItem item{shortcutName, hiveName, commandLine, valueName};
+        item.View = view;
+        return item;
     }
-    bool ValueThere(const std::string& name, HKEY hive = HKEY_CURRENT_USER) {
-        return tw::test::GetRawValue(hive, m_keys->Path(), name).present;
+    bool ValueThere(const std::string& name, HKEY hive = HKEY_CURRENT_USER, RegView view = RegView::Shared) {
+        return tw::test::GetRawValue(hive, m_keys->Path(), name, modRegStuff::ViewAccess(view)).present;
     }
     void Run(const std::vector<RegItem>& items) {
         ProgressView progress;
@@ -366,8 +370,8 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
         SCOPED_TRACE(c.message);
         m_prompter.shown.clear();
         DeleteFileA((m_programs + "removed.reg").c_str());
-        RegItem item = Item("Refused", "Refused", Program("refused.exe"), REG_SZ, "HKEY_LOCAL_MACHINE");
-        item.View = RegView::Native;
+        RegItem item = Item("Refused", "Refused", Program("refused.exe"), REG_SZ, "HKEY_LOCAL_MACHINE",
+                            RegView::Native);
         {
             tw::test::RunKeyCallsAs refusing(c.calls);
             Run({item});
@@ -375,7 +379,7 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
         EXPECT_TRUE(ReadLink(m_online + "Refused.lnk").read);
         EXPECT_EQ((std::vector<std::string>{c.message, kCreated}), Texts(m_prompter));
         EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
-        EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE));
+        EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE, RegView::Native));
         EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Refused\"="));
     }
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "NativeFileSystem.h"
 #include "System.h"
 
 namespace tw::tray {
@@ -23,6 +24,8 @@ int ShowCommandOf(std::int32_t windowStyle) {
 
 ProcessId LaunchApp(const std::string& commandLine, const std::string& workingDirectory,
                     int showCommand) {
+    // A shortcut into C:\Windows\System32 starts what the shell would start.
+    const NativeFileSystem native;
     return Processes().Create(commandLine, sys::IsFolder(workingDirectory) ? workingDirectory : std::string(),
                               showCommand);
 }
