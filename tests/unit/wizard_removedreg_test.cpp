@@ -251,9 +251,12 @@ TEST_F(RemovedRegTest, AValueBeyondTheCodePageMakesItAVersion5FileThatRestoresEv
     const std::string chat = "\xD0\xA7\xD0\xB0\xD1\x82";  // "Чат"
     const std::string chatLine = "%SystemDrive%\\\xE7\xA8\x8B\xE5\xBA\x8F\\chat.exe";
     ASSERT_TRUE(tw::test::SetWideString(HKEY_CURRENT_USER, path, mail, mailLine));
-    ASSERT_TRUE(tw::test::SetWideString(HKEY_LOCAL_MACHINE, path, chat, chatLine, REG_EXPAND_SZ));
+    // The machine's value in the view the wizard lists first (the native one on 64-bit Windows).
+    const RegView machine = tw::test::OnWindows64() ? RegView::Native : RegView::Shared;
+    const REGSAM view = tw::test::OnWindows64() ? KEY_WOW64_64KEY : 0;
+    ASSERT_TRUE(tw::test::SetWideString(HKEY_LOCAL_MACHINE, path, chat, chatLine, REG_EXPAND_SZ, view));
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", mail, "listed"));
-    ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", chat, "listed"));
+    ASSERT_TRUE(ExportRunValue("HKEY_LOCAL_MACHINE", chat, "listed", machine));
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Later", "C:\\later.exe"));
 
     const std::string bytes = tw::test::ReadFileBytes(m_file);
@@ -279,12 +282,12 @@ TEST_F(RemovedRegTest, AValueBeyondTheCodePageMakesItAVersion5FileThatRestoresEv
 
     // Everything comes back as it was: the earlier entries too.
     ASSERT_TRUE(DeleteRunValue("HKEY_CURRENT_USER", mail));
-    ASSERT_TRUE(DeleteRunValue("HKEY_LOCAL_MACHINE", chat));
+    ASSERT_TRUE(DeleteRunValue("HKEY_LOCAL_MACHINE", chat, machine));
     ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
     const tw::test::RawValue mailBack = tw::test::GetWideValue(HKEY_CURRENT_USER, path, mail);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), mailBack.type);
     EXPECT_EQ(tw::test::Utf16Bytes(mailLine), mailBack.data);
-    const tw::test::RawValue chatBack = tw::test::GetWideValue(HKEY_LOCAL_MACHINE, path, chat);
+    const tw::test::RawValue chatBack = tw::test::GetWideValue(HKEY_LOCAL_MACHINE, path, chat, view);
     EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), chatBack.type);
     EXPECT_EQ(tw::test::Utf16Bytes(chatLine), chatBack.data);
     EXPECT_EQ(tw::test::Utf16Bytes("%A%"), tw::test::GetWideValue(HKEY_CURRENT_USER, path, "OldExp").data);
