@@ -36,6 +36,8 @@ add_compile_options(
 set(TW_SIGN_PKCS12 "" CACHE FILEPATH "PKCS#12 file with the certificate that signs the programs and setups (empty: unsigned)")
 set(TW_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server that countersigns the signatures (empty: none)")
 set(TW_SIGN ${CMAKE_SOURCE_DIR}/scripts/sign)
+# What the commands that stamp and sign run: a change remakes what they made.
+set(TW_SIGN_TOOLS ${TW_SIGN} ${CMAKE_SOURCE_DIR}/scripts/pe-stamp)
 # The environment of every command that stamps or signs: the build's settings, whatever the
 # environment of a later `cmake --build` holds (the password excepted).
 set(TW_SIGN_ENV ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TW_SOURCE_DATE_EPOCH}
@@ -69,7 +71,7 @@ configure_file(${CMAKE_BINARY_DIR}/generated/signing.txt.in ${TW_SIGNING_FILE} C
 function(tw_release_program name)
     set_property(TARGET ${name} PROPERTY CXX_LINKER_LAUNCHER
         ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TW_SOURCE_DATE_EPOCH})
-    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${TW_SIGNING_FILE})
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${TW_SIGNING_FILE} ${TW_SIGN})
     add_custom_command(TARGET ${name} POST_BUILD
         COMMAND ${TW_SIGN_ENV} ${TW_SIGN} $<TARGET_FILE:${name}>
         VERBATIM)
