@@ -3,9 +3,16 @@
 ;   -DVERSION=1.0.0   the project's version (CMake's project(VERSION))
 ;   -DARCH=x64|x86    which programs: x64 = the x86_64 build (Target amd64-unicode),
 ;                     x86 = the i686 build (Target x86-unicode)
-;   -DBIN=dir         the folder holding that build's Lookout.exe and Marshal.exe
-;   -DSTAGE=dir       README.txt and LICENSE.txt with Windows line ends
+;   -DSTAGE=dir       that build's Lookout.exe and Marshal.exe, README.txt and LICENSE.txt
+;                     with Windows line ends, and the wizard's picture, all with the
+;                     release's file time (the setup keeps each file's time)
 ;   -DOUTFILE=path    the setup to write
+;   -DPUBLISHER=name  who publishes it (Apps & Features, version information): the signing
+;                     certificate's subject, else "Tetherwatch developers"
+;   -DFINALIZE=cmd    run on the setup once written, with its path: stamps the release's
+;                     time and signs when a certificate is given (scripts/sign --stamp)
+;   -DSIGNED          a certificate is given: the uninstaller is made here and FINALIZE run
+;                     on it too
 ;
 ; Setup:  Tetherwatch-<version>-<arch>-setup.exe [/S] [/D=C:\some folder]   (/D= must come last)
 ;   Installs into %LOCALAPPDATA%\Programs\Tetherwatch unless /D= or an earlier installation
@@ -24,8 +31,8 @@
 ; do exactly this.
 
 Unicode true
-!ifndef VERSION | ARCH | BIN | STAGE | OUTFILE
-    !error "makensis needs -DVERSION -DARCH -DBIN -DSTAGE -DOUTFILE (see the top of this script)"
+!ifndef VERSION | ARCH | STAGE | OUTFILE
+    !error "makensis needs -DVERSION -DARCH -DSTAGE -DOUTFILE (see the top of this script)"
 !endif
 !if "${ARCH}" == "x64"
     Target amd64-unicode
@@ -38,7 +45,15 @@ Unicode true
 !endif
 
 !define PRODUCT "Tetherwatch"
-!define PUBLISHER "Tetherwatch developers"
+!ifndef PUBLISHER
+    !define PUBLISHER "Tetherwatch developers"
+!endif
+; PUBLISHER is quoted with backticks: a certificate's subject may hold a " (and cannot hold a
+; backtick, installer/CMakeLists.txt checks). PUBLISHER_TEXT, for strings that the setup reads
+; at install time, where $ starts a variable.
+!searchreplace PUBLISHER_TEXT `${PUBLISHER}` "$" "$$"
+; The holder of the copyright (LICENSE), whoever signs the release.
+!define COPYRIGHT "Tetherwatch developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; Lookout's settings (application "OSPREY" of the per-user settings store).
 !define SETTINGS_KEY "Software\OSPREY"
@@ -57,6 +72,15 @@ Unicode true
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 SetCompressor /SOLID lzma
+; A failure of FINALIZE fails the build. Unsigned, Setup makes the uninstaller at install time
+; from its own header and the uninstaller's code; signed, the uninstaller is made and signed
+; here and stored whole (about 50 KB more).
+!ifdef FINALIZE
+    !finalize '${FINALIZE} "%1"' = 0
+    !ifdef SIGNED
+        !uninstfinalize '${FINALIZE} "%1"' = 0
+    !endif
+!endif
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; An earlier installation's folder is the default, so a new version replaces it in place.
@@ -71,7 +95,7 @@ VIFileVersion "${VERSION}.0"
 !define MUI_ICON "${ART}/lookout/art/main.ico"
 !define MUI_UNICON "${ART}/lookout/art/main.ico"
 ; The wizard's picture, stretched a little to the page's 164 x 314.
-!define MUI_WELCOMEFINISHPAGE_BITMAP "${ART}/marshal/art/wizard.bmp"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}/wizard.bmp"
 !define MUI_ABORTWARNING
 
 !define MUI_WELCOMEPAGE_TEXT "Setup will install ${PRODUCT} ${VERSION} for ${ARCH_TEXT} Windows.$\r$\n$\r$\n\
@@ -103,11 +127,11 @@ Use the Online StartUp Wizard to choose the programs that should run only while 
 !insertmacro MUI_LANGUAGE "English"
 
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" `${PUBLISHER}`
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} Setup for ${ARCH_TEXT} Windows"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) ${PUBLISHER}. MIT licence."
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) ${COPYRIGHT}. MIT licence."
 VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "${PRODUCT}-${VERSION}-${ARCH}-setup.exe"
 
 ; A running Lookout.exe cannot be replaced or deleted: asks the user to exit it (Retry/Cancel)
@@ -149,8 +173,8 @@ Section "Tetherwatch"
     ; Lookout may have been started while the pages were shown.
     Call WaitForLookoutToExit
     SetOutPath "$INSTDIR"
-    File "${BIN}/Lookout.exe"
-    File "${BIN}/Marshal.exe"
+    File "${STAGE}/Lookout.exe"
+    File "${STAGE}/Marshal.exe"
     File "${STAGE}/README.txt"
     File "${STAGE}/LICENSE.txt"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -170,7 +194,7 @@ Section "Tetherwatch"
     ; Apps & Features.
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" `${PUBLISHER_TEXT}`
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Lookout.exe,0"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'

@@ -19,7 +19,12 @@
 #   6. a silent uninstall removes everything Setup made, keeps the Online StartUp folder's
 #      shortcut, REMOVED.REG and the folder holding it, without a message;
 #   7. shown, the uninstaller says where REMOVED.REG was kept; without REMOVED.REG nothing
-#      of the install folder is left.
+#      of the install folder is left;
+#   8. the signed setup (e2e_release signs one with a throwaway certificate) installs silently:
+#      the programs and the uninstaller carry signatures osslsigncode verifies, the programs
+#      are this build's with a signature added, Apps & Features names the certificate's
+#      subject; the signed Lookout launches the Online StartUp folder's program, the signed
+#      wizard shows its first page; the signed uninstaller removes it all.
 # TW_SCREENSHOTS=DIR keeps the pages and message boxes there (setup-*.png, uninstall-*.png).
 # Needs root (ip netns), TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE, TW_DIST, TW_VERSION (ctest).
 set -u
@@ -27,7 +32,7 @@ set -u
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(id -u)" = 0 ] || fail "needs root for ip netns"
-for tool in xdotool winedump wrestool unzip; do command -v $tool >/dev/null || fail "needs $tool"; done
+for tool in xdotool winedump wrestool unzip osslsigncode; do command -v $tool >/dev/null || fail "needs $tool"; done
 
 failures=0
 check() {  # WHAT EXPECTED ACTUAL
@@ -284,5 +289,46 @@ tw_setup_uninstall "$dir_win"; check "uninstaller's exit code" 0 "$?"
 tw_setup_removed "$dir_win" || failures=$((failures + 1))
 check "install folder gone" "" "$(ls -d "$dir" 2>/dev/null)"
 same "Online StartUp shortcut kept" "$work/online.lnk" "$online/Online App.lnk"
+checkpoint
+
+# ---- 8. The signed setup -------------------------------------------------------------------
+echo "8. the signed setup: a silent install, its programs and its uninstaller"
+signed="$TW_BUILD/signed"
+signed_setup="$signed/Tetherwatch-$TW_VERSION-$arch-setup.exe"
+[ -f "$signed_setup" ] || fail "no signed setup in $signed (e2e_release makes it)"
+subject=$(cat "$signed/subject.txt")
+tw_setup_install "$signed_setup"; check "signed Setup's exit code" 0 "$?"
+tw_setup_installed "$dir_win" || failures=$((failures + 1))
+tw_setup_signed "$dir_win" "$signed/cert.pem" && echo "   ok: the programs and the uninstaller are signed" ||
+    failures=$((failures + 1))
+for exe in Lookout.exe Marshal.exe; do
+    osslsigncode remove-signature -in "$dir/$exe" -out "$work/unsigned-$exe" >/dev/null 2>&1
+    same "$exe is the build's, signed" "$TW_BIN/$exe" "$work/unsigned-$exe"
+done
+read_values
+check "Publisher" "REG_SZ $subject" "$(reg_value Publisher)"
+checkpoint
+# The program Lookout started in step 3 still runs; the connection is still up.
+"$WINE" taskkill /f /im idle_app.exe </dev/null >/dev/null 2>&1
+tw_poll 10 eval '[ -z "$(tw_windows "^OnlineApp$")" ]' || fail "OnlineApp did not end"
+"$WINE" "$dir_win\\Lookout.exe" </dev/null >/dev/null 2>&1 &
+pids+=("$!")
+tw_wait_window '^OnlineApp$' 30 >/dev/null && echo "   ok: the signed Lookout launched OnlineApp" ||
+    fail "the signed Lookout did not launch the Online StartUp folder's program"
+end_lookout
+"$WINE" taskkill /f /im idle_app.exe </dev/null >/dev/null 2>&1
+"$WINE" "$dir_win\\Marshal.exe" </dev/null >/dev/null 2>&1 &
+shown=$!
+pids+=("$shown")
+wizard=$(tw_wait_window '^Osprey Online StartUp Wizard$' 30) || fail "the signed wizard shows no window"
+sleep 1
+shot "$wizard" marshal-signed-page0
+windows() { "$WINE" "$TW_BIN/list_windows.exe" </dev/null 2>/dev/null | tr -d '\r'; }
+tw_poll 20 eval 'windows | grep -qF "&Begin"' && echo "   ok: the wizard's first page" ||
+    { echo "   FAIL: the signed wizard does not show its first page" >&2; failures=$((failures + 1)); }
+click_in "$wizard" 387 'HEIGHT - 25'           # the wizard's Cancel
+tw_wait_exit "$shown" 30 || fail "the signed wizard did not end after Cancel"
+tw_setup_uninstall "$dir_win"; check "signed uninstaller's exit code" 0 "$?"
+tw_setup_removed "$dir_win" || failures=$((failures + 1))
 checkpoint
 echo "PASS"

@@ -404,3 +404,19 @@ tw_setup_removed() {  # DIR
     done
     return "$bad"
 }
+
+# ---- Signatures ----------------------------------------------------------------------------
+# Whether FILE (a Unix path) carries an Authenticode signature that osslsigncode verifies with
+# CERT (PEM) as the only trusted certificate.
+tw_signed() { osslsigncode verify -CAfile "$2" -in "$1" >/dev/null 2>&1; }  # FILE CERT
+
+# Whether the programs and the uninstaller of an installation into DIR are signed so (prints
+# what is not).
+tw_setup_signed() {  # DIR CERT
+    local dir bad=0 f
+    dir=$(tw_c_path "$1")
+    for f in Lookout.exe Marshal.exe Uninstall.exe; do
+        tw_signed "$dir/$f" "$2" || { echo "not signed: $dir/$f"; bad=1; }
+    done
+    return "$bad"
+}
