@@ -72,7 +72,10 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
                        shortcut.Target(target);
         if (created) {
             choice = modDir::ChooseShortcutName(onlineStartupPath, item.ShortcutName + ".lnk", &target);
-            created = !choice.name.empty() && shortcut.Save(onlineStartupPath + choice.name);
+            // On the disk, and read back as the link asked for, before the value may go.
+            const std::string linkFile = onlineStartupPath + choice.name;
+            created = !choice.name.empty() && shortcut.Save(linkFile) && sys::FlushFile(linkFile) &&
+                      modDir::StartsSameProgram(linkFile, target);
         }
         if (!created) {
             MsgBox("Non-Critical ERROR: Failed to create the shortcut.", MB_ICONEXCLAMATION);
