@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Marshal's processing run ended at every one of its steps, loses nothing. The run (leftover
-# of an earlier export taken care of, two StartUp shortcuts moved, three Run values of both
-# hives turned into shortcuts, saved to REMOVED.REG and deleted; an earlier REMOVED.REG holds
-# two entries of a previous run) is done by wizard_ops_driver, which counts the changes to
-# files and registry and ends itself with TerminateProcess right after the k-th, for every k
-# up to the total: once as a kill (what was written stays) and once as a power failure (what
-# was written and not flushed is gone too). After each end:
+# Marshal's processing run, ended at any one of its steps, loses nothing. The run (leftover of
+# an earlier export taken care of, two StartUp shortcuts moved, three Run values of both hives
+# turned into shortcuts, saved to REMOVED.REG and deleted, and on 64-bit Windows a fourth in
+# the 32-bit view of the machine's key; an earlier REMOVED.REG holds two entries of a previous
+# run) is done by wizard_ops_driver, which counts the changes to files and registry and ends
+# itself with TerminateProcess right after the k-th, for every k up to the total: as a kill
+# (what was written stays), as a power failure (what was written and not flushed is gone
+# too) and, on 32-bit Windows, as a kill on Windows 98 (Wine told so for the driver), where a
+# file is replaced by deleting it and renaming the new one. After each end:
 #   - every Run value is still in the registry, or its shortcut is in the Online StartUp
 #     folder and `regedit /s` of REMOVED.REG as the end left it brings it back exactly;
 #   - every StartUp shortcut is in the StartUp folder or, byte for byte, in the Online one;
 #   - that REMOVED.REG imports, and gives back both entries of the earlier run;
 #   - a second run, of what is still listed, finishes the job with nothing but the usual
-#     messages, leaves no .new file, and its REMOVED.REG gives back all five values.
+#     messages, leaves no .new file, and its REMOVED.REG gives back every value.
 # One prefix for every run: the state is put back between runs.
 # Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
@@ -29,40 +31,53 @@ c="$WINEPREFIX/drive_c"
 k_dir="$c/Kill"
 removed="$k_dir/Marshal/removed.reg"
 mkdir -p "$k_dir/StartUp" "$k_dir/Online" "$k_dir/Marshal" "$k_dir/orig"
-for p in Mail News Scan Chat Pager; do mkdir -p "$c/Apps/$p"; printf 'MZ' >"$c/Apps/$p/${p,,}.exe"; done
 run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 run_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+run_wow='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run'
+cu_section='[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]'
+lm_section='[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]'
+wow_section='[HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run]'
 
-# The three values of this run (hive, name, shortcut), the earlier run's two, the shortcuts.
-values=('HKEY_CURRENT_USER|Mail|Mail Checker' 'HKEY_CURRENT_USER|News|News' 'HKEY_LOCAL_MACHINE|Scan|Scan')
-earlier=('HKEY_CURRENT_USER|Old' 'HKEY_LOCAL_MACHINE|OldScan')
+# The values of this run (hive as page 2 lists it, name, shortcut), the earlier run's two, the
+# shortcuts. 64-bit Windows has the machine's key twice: a value in each view.
+if tw_windows64; then machine=HKEY_LOCAL_MACHINE/64; else machine=HKEY_LOCAL_MACHINE; fi
+values=('HKEY_CURRENT_USER|Mail|Mail Checker' 'HKEY_CURRENT_USER|News|News' "$machine|Scan|Scan")
+earlier=('HKEY_CURRENT_USER|Old' "$machine|OldScan")
 shortcuts=(Chat.lnk Pager.lnk)
+list="reg query $run_cu & reg query $run_lm /reg:64"
+wow_start=() wow_clear=()
+if tw_windows64; then
+    values+=('HKEY_LOCAL_MACHINE/32|Sync|Sync')
+    list+=" & reg query $run_wow /reg:64"
+    wow_start=("$wow_section" '"Sync"="C:\\Apps\\Sync\\sync.exe"')
+    wow_clear=("$wow_section" '"Sync"=-')
+fi
+for p in Mail News Scan Sync Chat Pager; do mkdir -p "$c/Apps/$p"; printf 'MZ' >"$c/Apps/$p/${p,,}.exe"; done
 
 tw_link 'C:\Kill\orig\Chat.lnk' 'C:\Apps\Chat\chat.exe' '-auto' || fail "cannot write Chat.lnk"
 tw_link 'C:\Kill\orig\Pager.lnk' 'C:\Apps\Pager\pager.exe' || fail "cannot write Pager.lnk"
 # REMOVED.REG of a previous run, as the private-profile writer left it.
-printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
-    '"Old"="C:\\Apps\\Old\\old.exe"' '' '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' \
+printf '%s\r\n' REGEDIT4 '' "$cu_section" '"Old"="C:\\Apps\\Old\\old.exe"' '' "$lm_section" \
     '"OldScan"="\"C:\\Apps\\Old\\scan.exe\" -x"' >"$k_dir/orig/removed.reg"
-# The registry as the run finds it, and with none of the five values.
+# The registry as the run finds it, and with none of the values.
 hex2=$(printf '%%SystemDrive%%\\Apps\\News\\news.exe /quiet\0' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
-printf '%s\r\n' REGEDIT4 '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
-    '"Mail"="\"C:\\Apps\\Mail\\mail.exe\" -check"' "\"News\"=hex(2):$hex2" '"Old"=-' \
-    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' '"Scan"="C:\\Apps\\Scan\\scan.exe /tray"' \
-    '"OldScan"=-' >"$k_dir/start.reg"
-printf '%s\r\n' REGEDIT4 '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' '"Mail"=-' '"News"=-' \
-    '"Old"=-' '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' '"Scan"=-' '"OldScan"=-' \
-    >"$k_dir/clear.reg"
+printf '%s\r\n' REGEDIT4 "$cu_section" '"Mail"="\"C:\\Apps\\Mail\\mail.exe\" -check"' "\"News\"=hex(2):$hex2" \
+    '"Old"=-' "$lm_section" '"Scan"="C:\\Apps\\Scan\\scan.exe /tray"' '"OldScan"=-' "${wow_start[@]}" \
+    >"$k_dir/start.reg"
+printf '%s\r\n' REGEDIT4 "$cu_section" '"Mail"=-' '"News"=-' '"Old"=-' "$lm_section" '"Scan"=-' '"OldScan"=-' \
+    "${wow_clear[@]}" >"$k_dir/clear.reg"
 
-reg_import() { "$WINE" regedit /s "$1" </dev/null >/dev/null 2>&1; }  # WINDOWS-PATH
-# Runs a cmd command line in which $list lists both Run keys; prints one "N|HIVE|NAME|TYPE
-# DATA" line per value listed, N counting the "echo ====" before it.
-list="reg query $run_cu & reg query $run_lm"
+# reg, regedit and cmd are the system's own (64-bit on 64-bit Windows).
+reg_import() { "$WINE_NATIVE" regedit /s "$1" </dev/null >/dev/null 2>&1; }  # WINDOWS-PATH
+# Runs a cmd command line in which $list lists the Run keys; prints one "N|HIVE|NAME|TYPE
+# DATA" line per value listed, N counting the "echo ====" before it, HIVE as page 2 names it.
 registry() {  # COMMANDS
-    "$WINE" cmd /c "$1" </dev/null 2>/dev/null | tr -d '\r' |
-        awk -F'    ' '/^====/ { n++ } /^HKEY_/ { h = substr($0, 1, index($0, "\\") - 1) }
-                       /^    / && NF >= 3 { d = $4; for (i = 5; i <= NF; i++) d = d "    " $i
-                                            print n + 0 "|" h "|" $2 "|" $3 " " d }'
+    "$WINE_NATIVE" cmd /c "$1" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -F'    ' -v machine="$machine" '/^====/ { n++ }
+            /^HKEY_/ { h = substr($0, 1, index($0, "\\") - 1); if (h == "HKEY_LOCAL_MACHINE") h = machine }
+            /^HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\/ { h = "HKEY_LOCAL_MACHINE/32" }
+            /^    / && NF >= 3 { d = $4; for (i = 5; i <= NF; i++) d = d "    " $i
+                                 print n + 0 "|" h "|" $2 "|" $3 " " d }'
 }
 snapshot() { registry "$list" | cut -d'|' -f2-; }
 section() { sed -n "s/^$1|//p" <<<"$2"; }  # N REGISTRY-OUTPUT
@@ -112,12 +127,11 @@ for v in "${values[@]}" "${earlier[@]}"; do
     [ -n "$(value_of "$hive|$name" "$start")" ] || fail "set-up: no $hive $name"
 done
 
-# Each pass: the whole run once, counting its steps, then ended at each of them.
-# 95/98/Me (Wine told so for the driver; a 32-bit program only) replace a file by deleting
-# it and renaming the new one: ended between the two, REMOVED.REG is its new file, which
+# Each pass: the whole run once, counting its steps, then ended at each of them. Windows 98
+# ended between the deletion and the rename leaves REMOVED.REG as its new file only, which
 # the next run takes in.
 passes=('NT kill outage')
-[ "${TW_ARCH:-i686}" = i686 ] && passes+=('98 kill')
+[ "${TW_ARCH:-i686}" = i686 ] && ! tw_windows64 && passes+=('98 kill')
 began=$SECONDS
 tried=0
 total=0
