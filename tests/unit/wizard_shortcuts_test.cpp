@@ -404,7 +404,7 @@ TEST_F(RegShortcutsTest, TheShortcutAndTheSavedLineAreOnTheDiskBeforeTheValueIsD
 
 TEST_F(RegShortcutsTest, AShortcutNotOnTheDiskAsWrittenIsAFailedStepAndTheNextValueGoesOn) {
     // What may strike between the save and the export: the file cannot be flushed (another
-    // program holds it without sharing writes), or it no longer reads as the link saved.
+    // program holds it without sharing writes), or it no longer reads as a shortcut.
     const struct {
         const char* fault;
         void (*strike)(const std::string& link, std::unique_ptr<tw::test::FileLock>& lock);
@@ -413,7 +413,7 @@ TEST_F(RegShortcutsTest, AShortcutNotOnTheDiskAsWrittenIsAFailedStepAndTheNextVa
          [](const std::string& link, std::unique_ptr<tw::test::FileLock>& lock) {
              lock = std::make_unique<tw::test::FileLock>(link, FILE_SHARE_READ);
          }},
-        {"not the link saved",
+        {"no longer a shortcut",
          [](const std::string& link, std::unique_ptr<tw::test::FileLock>&) {
              tw::test::WriteTextFile(link, "not a link");
          }},

@@ -33,13 +33,13 @@ bool ReadTarget(const std::string& linkFile, LinkTarget& target) {
                         iconIndex, showCmd);
 }
 
-}  // namespace
-
 bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
     LinkTarget existing;
     return ReadTarget(linkFile, existing) && sys::FoldFileName(existing.path) == sys::FoldFileName(target.path) &&
            existing.arguments == target.arguments;
 }
+
+}  // namespace
 
 int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
     int count = 0;

@@ -55,10 +55,6 @@ struct LinkTarget {
     std::string arguments;
 };
 
-// Whether `linkFile` is a shortcut that starts `target` (path in any letter case, the same
-// arguments).
-bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target);
-
 // The file name a new shortcut is saved under, and the entry that kept it from its own name.
 struct NameChoice {
     std::string name;      // "" when no name could be found
