@@ -205,8 +205,9 @@ bool MoveOver(const std::string& source, const std::string& destination) {
     if (UnicodeSystem()) {
         done = TW_K32(MoveFileExW)(from.W(), to.W(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     } else {
-        // MoveFileEx is not implemented on 95/98/Me, and MoveFile does not replace.
-        done = (DeleteFileA(to.A()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+        // MoveFileEx is not implemented on 95/98/Me, and MoveFile does not replace: the old
+        // file is deleted (a change of its own), then the new one takes its name.
+        done = (RemoveFile(destination) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
                MoveFileA(from.A(), to.A());
     }
     if (done) ReportChange(Change::Rename, destination);

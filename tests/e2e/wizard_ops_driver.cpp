@@ -3,14 +3,22 @@
 //   wizard_ops_driver regshortcut ONLINE\ REMOVED.REG HIVE VALUE SHORTCUT
 //   wizard_ops_driver move STARTUP\ ONLINE\ NAME...
 //   wizard_ops_driver process STARTUP\ ONLINE\ REMOVED.REG [move NAME | reg HIVE VALUE SHORTCUT]...
-// `process` does the processing page's work in one run: the moves, then the Run values. HIVE
-// is HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, the latter followed by /64 or /32 for a view of
-// the machine's key on 64-bit Windows (as page 2 lists it there).
+// `process` does the processing page's work in one run: the leftover of a cut-short export
+// taken care of, the moves, then the Run values. HIVE is HKEY_CURRENT_USER or
+// HKEY_LOCAL_MACHINE, the latter followed by /64 or /32 for a view of the machine's key on
+// 64-bit Windows (as page 2 lists it there).
+// Before any of them, `changes K` prints each change to the user's files and registry as it
+// happens ("CHANGE kind target") and ends the process with TerminateProcess right after the
+// K-th (0: never), printing first the files written and not flushed since ("UNFLUSHED path"):
+// what a power failure at that moment may lose.
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,6 +74,52 @@ bool ListedItem(const char* hive, const char* value, const char* shortcut, tw::R
     return true;
 }
 
+// ---- Ending the process at the k-th change -------------------------------------------------
+
+constexpr UINT kEndedAtChange = 99;
+long g_changesLeft = 0;  // the changes still to happen before the end; 0: no end
+// Files written (or copied or saved) and not flushed since: as sys::FoldFileName spells
+// them, and as they were named.
+std::map<std::string, std::string> g_unflushed;
+
+void OnChange(tw::sys::Change change, const std::string& target) {
+    using tw::sys::Change;
+    static const char* const kNames[] = {"Write", "Flush", "Copy", "Rename", "Delete", "ShortcutSave", "RegistryDelete"};
+    std::printf("CHANGE %s %s\n", kNames[static_cast<int>(change)], target.c_str());
+    const std::string file = tw::sys::FoldFileName(target);
+    switch (change) {
+    case Change::Write:
+    case Change::Copy:
+    case Change::ShortcutSave:
+        g_unflushed[file] = target;
+        break;
+    case Change::Flush:
+    case Change::Delete:
+        g_unflushed.erase(file);
+        break;
+    case Change::Rename: {
+        // An unflushed file that is gone from its own name is what was moved there.
+        bool moved = false;
+        for (auto it = g_unflushed.begin(); it != g_unflushed.end();) {
+            const bool gone = tw::sys::FileAttributes(it->first) == INVALID_FILE_ATTRIBUTES;
+            moved = moved || gone;
+            it = gone ? g_unflushed.erase(it) : std::next(it);
+        }
+        if (moved) g_unflushed[file] = target;
+        break;
+    }
+    case Change::RegistryDelete:
+        break;
+    }
+    if (g_changesLeft == 0 || --g_changesLeft > 0) {
+        std::fflush(stdout);
+        return;
+    }
+    for (const auto& unflushed : g_unflushed) std::printf("UNFLUSHED %s\n", unflushed.second.c_str());
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), kEndedAtChange);
+}
+
 int RegShortcut(char** argv) {
     tw::RegItem item;
     if (!ListedItem(argv[3], argv[4], argv[5], item)) return 2;
@@ -98,6 +152,7 @@ int Process(int argc, char** argv) {
         }
     }
     tw::modRegStuff::SetRemovedRegFile(argv[3]);
+    tw::modRegStuff::RecoverRemovedReg();
     tw::modDir::MoveStartupShortcuts(moves, argv[1], argv[2], PrintingProgress());
     tw::modShellLnk::CreateRegShortcuts(items, argv[2], PrintingProgress());
     return 0;
@@ -120,12 +175,19 @@ int main(int, char**) {
     OleInitialize(nullptr);
     PrintingPrompter prompter;
     tw::SetPrompter(&prompter);
+    const std::string option = argc > 2 ? argv[1] : "";
+    if (option == "changes") {
+        g_changesLeft = std::strtol(argv[2], nullptr, 10);
+        tw::sys::SetChangeObserver(&OnChange);
+        argc -= 2;
+        argv += 2;
+    }
     int result = 1;
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "regshortcut" && argc == 7) result = RegShortcut(argv + 1);
     else if (command == "move" && argc >= 4) result = Move(argc - 1, argv + 1);
     else if (command == "process" && argc >= 5) result = Process(argc - 1, argv + 1);
-    else std::fprintf(stderr, "usage: regshortcut ONLINE REMOVED HIVE VALUE SHORTCUT | move STARTUP ONLINE NAME... | "
+    else std::fprintf(stderr, "usage: [changes K] regshortcut ONLINE REMOVED HIVE VALUE SHORTCUT | move STARTUP ONLINE NAME... | "
                               "process STARTUP ONLINE REMOVED [move NAME | reg HIVE VALUE SHORTCUT]...\n");
     std::fflush(stdout);
     tw::SetPrompter(nullptr);

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -296,6 +297,31 @@ public:
 
 private:
     HANDLE m_handle;
+};
+
+// Records the changes the operations report (sys::SetChangeObserver) for the life of the
+// object, each as "Kind target"; `then`, when set, runs after each one (a fault that strikes
+// between two steps).
+class ChangeRecorder {
+public:
+    ChangeRecorder() : m_previous(sys::SetChangeObserver(&Record)) { s_current = this; }
+    ChangeRecorder(const ChangeRecorder&) = delete;
+    ChangeRecorder& operator=(const ChangeRecorder&) = delete;
+    ~ChangeRecorder() {
+        sys::SetChangeObserver(m_previous);
+        s_current = nullptr;
+    }
+    std::vector<std::string> changes;
+    std::function<void(sys::Change change, const std::string& target)> then;
+
+private:
+    static void Record(sys::Change change, const std::string& target) {
+        static const char* const kKinds[] = {"Write", "Flush", "Copy", "Rename", "Delete", "ShortcutSave", "RegistryDelete"};
+        s_current->changes.push_back(std::string(kKinds[static_cast<int>(change)]) + " " + target);
+        if (s_current->then) s_current->then(change, target);
+    }
+    static inline ChangeRecorder* s_current = nullptr;
+    sys::ChangeObserver m_previous;
 };
 
 }  // namespace tw::test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,29 @@ TEST_F(MoveTest, SourceThatCannotBeDeletedStaysAndTheCopyIsReported) {
     EXPECT_EQ(readOnly, tw::test::ReadFileBytes(m_online + "ReadOnly.lnk"));
     EXPECT_EQ(open, tw::test::ReadFileBytes(m_online + "Open.lnk"));
     SetFileAttributesA((m_startup + "ReadOnly.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(MoveTest, TheCopyIsOnTheDiskBeforeTheSourceIsDeleted) {
+    Shortcut("Mail.lnk", "C:\\M\\mail.exe");
+    tw::test::ChangeRecorder recorder;
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ((std::vector<std::string>{"Copy " + m_online + "Mail.lnk", "Flush " + m_online + "Mail.lnk",
+                                        "Delete " + m_startup + "Mail.lnk"}),
+              recorder.changes);
+}
+
+TEST_F(MoveTest, ACopyThatCannotBeFlushedKeepsTheSource) {
+    std::string mail = Shortcut("Mail.lnk", "C:\\M\\mail.exe");
+    std::unique_ptr<tw::test::FileLock> lock;
+    tw::test::ChangeRecorder recorder;
+    // Another program opens the copy as it arrives and shares no writing.
+    recorder.then = [&](sys::Change change, const std::string& target) {
+        if (change == sys::Change::Copy) lock = std::make_unique<tw::test::FileLock>(target, FILE_SHARE_READ);
+    };
+    Move({"Mail.lnk"}, m_online);
+    lock.reset();
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Couldn't move Mail.lnk."}, m_texts);
+    EXPECT_EQ(mail, tw::test::ReadFileBytes(m_startup + "Mail.lnk"));
 }
 
 TEST_F(MoveTest, NothingSelectedDoesNothing) {

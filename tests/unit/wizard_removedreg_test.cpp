@@ -332,6 +332,18 @@ TEST_F(RemovedRegTest, ALeftoverOfAnExportCutShortIsTakenInOnlyWhenTheFileIsGone
     EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
 }
 
+TEST_F(RemovedRegTest, AnExportAfterOneCutShortBetweenDeleteAndRenameKeepsEveryEarlierEntry) {
+    // Where a file cannot be replaced in one step (95/98/Me), an export ended after deleting
+    // the old file leaves only the new one; the next export builds on that one.
+    const std::string earlier = "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"Old\"=\"C:\\\\old.exe\"\r\n";
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", earlier));
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Tray", "C:\\t.exe"));
+    const std::string now = tw::test::ReadFileBytes(m_file);
+    EXPECT_EQ(0u, now.find(earlier)) << now;
+    EXPECT_NE(std::string::npos, now.find("\"Tray\"=\"C:\\\\t.exe\"\r\n")) << now;
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+}
+
 TEST_F(RemovedRegTest, AValueThatCannotBeReadIsWrittenAsTheListedString) {
     tw::test::RunKeySandbox keys("gone");
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Gone", "C:\\g\\gone.exe \"x\""));

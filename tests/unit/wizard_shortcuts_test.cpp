@@ -384,6 +384,59 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
     }
 }
 
+// ---- Nothing is deleted before what replaces it is on the disk ----------------------------
+
+TEST_F(RegShortcutsTest, TheShortcutAndTheSavedLineAreOnTheDiskBeforeTheValueIsDeleted) {
+    const std::string removed = m_programs + "removed.reg";
+    ASSERT_TRUE(tw::test::WriteTextFile(removed, "REGEDIT4\r\n"));
+    RegItem item = Item("Tray Agent", "Tray", Program("tray.exe") + " -min");
+    tw::test::ChangeRecorder recorder;
+    Run({item});
+    // REMOVED.REG is replaced by a flushed new file, never rewritten in place.
+    const std::vector<std::string> expected = {
+        "ShortcutSave " + m_online + "Tray Agent.lnk", "Flush " + m_online + "Tray Agent.lnk",
+        "Write " + removed + ".new",                   "Flush " + removed + ".new",
+        "Rename " + removed,                           "RegistryDelete Tray",
+    };
+    EXPECT_EQ(expected, recorder.changes);
+    EXPECT_EQ(std::vector<std::string>{kCreated}, Texts(m_prompter));
+}
+
+TEST_F(RegShortcutsTest, AShortcutNotOnTheDiskAsWrittenIsAFailedStepAndTheNextValueGoesOn) {
+    // What may strike between the save and the export: the file cannot be flushed (another
+    // program holds it without sharing writes), or it no longer reads as a shortcut.
+    const struct {
+        const char* fault;
+        void (*strike)(const std::string& link, std::unique_ptr<tw::test::FileLock>& lock);
+    } cases[] = {
+        {"not flushed",
+         [](const std::string& link, std::unique_ptr<tw::test::FileLock>& lock) {
+             lock = std::make_unique<tw::test::FileLock>(link, FILE_SHARE_READ);
+         }},
+        {"no longer a shortcut",
+         [](const std::string& link, std::unique_ptr<tw::test::FileLock>&) {
+             tw::test::WriteTextFile(link, "not a link");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        m_prompter.shown.clear();
+        DeleteFileA((m_programs + "removed.reg").c_str());
+        std::unique_ptr<tw::test::FileLock> lock;
+        tw::test::ChangeRecorder recorder;
+        const std::string struck = m_online + "Struck.lnk";
+        recorder.then = [&](sys::Change change, const std::string& target) {
+            if (change == sys::Change::ShortcutSave && target == struck) c.strike(target, lock);
+        };
+        Run({Item("Struck", "Struck", Program("struck.exe")), Item("Fine", "Fine", Program("fine.exe"))});
+        lock.reset();
+        EXPECT_EQ((std::vector<std::string>{kFailed, kCreated}), Texts(m_prompter));
+        EXPECT_TRUE(ValueThere("Struck"));
+        EXPECT_FALSE(ValueThere("Fine"));
+        EXPECT_EQ(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Struck\"="));
+    }
+}
+
 TEST_F(RegShortcutsTest, NothingSelectedDoesNothing) {
     Run({});
     EXPECT_TRUE(m_prompter.shown.empty());

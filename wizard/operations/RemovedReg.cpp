@@ -415,12 +415,13 @@ void RecoverRemovedReg() {
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
                     const std::string& commandLine, RegView view) {
     const std::string file = RemovedRegFile();
+    // First, so that a file a cut-short export left only in its new name counts as there.
+    RecoverRemovedReg();
     FileError listing;
     // A hidden file is not listed, but it is there all the same: it is read, never replaced.
     const bool exists = FileExists(file, &listing) || (!listing && sys::FileAttributes(file) != INVALID_FILE_ATTRIBUTES);
     // The listing could not tell: writing the file could destroy the undo record.
     if (listing) return false;
-    RecoverRemovedReg();
     RegFile contents;
     if (exists) {
         std::string bytes;

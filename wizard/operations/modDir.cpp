@@ -104,7 +104,8 @@ void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
 
 bool MoveShortcutFile(const std::string& source, const std::string& destination) {
     FileError error;
-    if (!FileCopy(source, destination, error)) return false;
+    // The copy is on the disk before it is compared, and so before the source goes.
+    if (!FileCopy(source, destination, error) || !sys::FlushFile(destination)) return false;
     // The copy keeps the source's attributes: a hidden or system shortcut arrives hidden.
     const unsigned anyFile = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (Dir(destination, anyFile, error).empty() || error) return false;

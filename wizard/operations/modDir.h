@@ -41,9 +41,10 @@ void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
                           const std::string& startupPath, const std::string& onlineStartupPath,
                           const ProgressView& progress);
 
-// Copies `source` to `destination` (replacing it), checks that the copy is there and holds
-// the same bytes, then deletes `source`. True when the source is gone after a copy that
-// arrived; a source whose copy cannot be verified is never deleted.
+// Copies `source` to `destination` (replacing it), flushes the copy to the disk, checks that
+// it is there and holds the same bytes, then deletes `source`. True when the source is gone
+// after a copy that arrived; a source whose copy cannot be flushed or verified is never
+// deleted.
 bool MoveShortcutFile(const std::string& source, const std::string& destination);
 
 // ---- Names in the Online StartUp folder ----------------------------------------------------

@@ -55,6 +55,15 @@ LinkFields FieldsFor(const RegItem& item) {
     return fields;
 }
 
+// Whether the file loads as a shell link. What it starts is not compared with what was
+// saved: Wine's link object keeps a target path in the ANSI code page only.
+bool LoadsAsShortcut(const std::string& linkFile) {
+    std::string path, workingDirectory, arguments, iconPath;
+    int iconIndex = 0;
+    int showCmd = 0;
+    return ReadShortcut(linkFile, path, workingDirectory, arguments, iconPath, iconIndex, showCmd);
+}
+
 }  // namespace
 
 void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
@@ -72,7 +81,10 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
                        shortcut.Target(target);
         if (created) {
             choice = modDir::ChooseShortcutName(onlineStartupPath, item.ShortcutName + ".lnk", &target);
-            created = !choice.name.empty() && shortcut.Save(onlineStartupPath + choice.name);
+            // On the disk, and read back as a shortcut, before the value may go.
+            const std::string linkFile = onlineStartupPath + choice.name;
+            created = !choice.name.empty() && shortcut.Save(linkFile) && sys::FlushFile(linkFile) &&
+                      LoadsAsShortcut(linkFile);
         }
         if (!created) {
             MsgBox("Non-Critical ERROR: Failed to create the shortcut.", MB_ICONEXCLAMATION);
