@@ -1,6 +1,7 @@
 // Shortcut creation for Run values: the link's fields read back through the shell's link
 // object, the ICQ rule, and the per-value processing with its messages, REMOVED.REG and
 // deletion, including the faults that must lose nothing.
+#include <algorithm>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -318,19 +319,36 @@ TEST_F(RegShortcutsTest, EmptyProgramPathFails) {
 }
 
 TEST_F(RegShortcutsTest, ExportFailureKeepsTheValueAndSaysSoBeforeSuccess) {
-    std::string program = Program("kept.exe");
-    ASSERT_TRUE(tw::test::WriteTextFile(m_programs + "removed.reg", "REGEDIT4\r\n"));
-    tw::test::FileLock lock(m_programs + "removed.reg", 0);
-    ASSERT_TRUE(lock.Held());
-    Run({Item("Kept", "Kept", program)});
-    EXPECT_TRUE(ReadLink(m_online + "Kept.lnk").read);
-    EXPECT_TRUE(ValueThere("Kept"));
-    std::vector<std::string> texts = Texts(m_prompter);
-    ASSERT_EQ(2u, texts.size());
-    EXPECT_EQ(0u, texts[0].find("Non-Critical ERROR: ")) << texts[0];
-    EXPECT_NE(std::string::npos, texts[0].find("REMOVED.REG")) << texts[0];
-    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
-    EXPECT_EQ(kCreated, texts[1]);
+    // REMOVED.REG held by another program: unreadable (no sharing), or readable but not
+    // replaceable (an editor sharing reads only: the flushed new file cannot be moved over it).
+    const std::string removed = m_programs + "removed.reg";
+    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        SCOPED_TRACE(share);
+        m_prompter.shown.clear();
+        ASSERT_TRUE(tw::test::WriteTextFile(removed, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Old]\r\n\"A\"=\"a\"\r\n"));
+        const std::string before = tw::test::ReadFileBytes(removed);
+        std::string program = Program("kept.exe");
+        {
+            tw::test::FileLock lock(removed, share);
+            ASSERT_TRUE(lock.Held());
+            tw::test::ChangeRecorder recorder;
+            Run({Item("Kept", "Kept", program)});
+            const bool wroteNew = std::find(recorder.changes.begin(), recorder.changes.end(),
+                                            "Write " + removed + ".new") != recorder.changes.end();
+            EXPECT_EQ(share != 0, wroteNew);
+        }
+        EXPECT_EQ(before, tw::test::ReadFileBytes(removed));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((removed + ".new").c_str()));
+        EXPECT_TRUE(ReadLink(m_online + "Kept.lnk").read);
+        EXPECT_TRUE(ValueThere("Kept"));
+        std::vector<std::string> texts = Texts(m_prompter);
+        ASSERT_EQ(2u, texts.size());
+        EXPECT_EQ(0u, texts[0].find("Non-Critical ERROR: ")) << texts[0];
+        EXPECT_NE(std::string::npos, texts[0].find("REMOVED.REG")) << texts[0];
+        EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+        EXPECT_EQ(kCreated, texts[1]);
+        DeleteFileA((m_online + "Kept.lnk").c_str());
+    }
 }
 
 TEST_F(RegShortcutsTest, UnexpectedErrorTestingRemovedRegIsReportedAndKeepsTheValue) {
