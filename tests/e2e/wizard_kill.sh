@@ -46,10 +46,13 @@ earlier=('HKEY_CURRENT_USER|Old' "$machine|OldScan")
 shortcuts=(Chat.lnk Pager.lnk)
 list="reg query $run_cu & reg query $run_lm /reg:64"
 wow_start=() wow_clear=()
+keep='"Keep"="C:\\Apps\\Keep\\keep.exe"'
+keeps=('HKEY_CURRENT_USER|Keep' "$machine|Keep")
 if tw_windows64; then
     values+=('HKEY_LOCAL_MACHINE/32|Sync|Sync')
+    keeps+=('HKEY_LOCAL_MACHINE/32|Keep')
     list+=" & reg query $run_wow /reg:64"
-    wow_start=("$wow_section" '"Sync"="C:\\Apps\\Sync\\sync.exe"')
+    wow_start=("$wow_section" '"Sync"="C:\\Apps\\Sync\\sync.exe"' "$keep")
     wow_clear=("$wow_section" '"Sync"=-')
 fi
 for p in Mail News Scan Sync Chat Pager; do mkdir -p "$c/Apps/$p"; printf 'MZ' >"$c/Apps/$p/${p,,}.exe"; done
@@ -59,11 +62,12 @@ tw_link 'C:\Kill\orig\Pager.lnk' 'C:\Apps\Pager\pager.exe' || fail "cannot write
 # REMOVED.REG of a previous run, as the private-profile writer left it.
 printf '%s\r\n' REGEDIT4 '' "$cu_section" '"Old"="C:\\Apps\\Old\\old.exe"' '' "$lm_section" \
     '"OldScan"="\"C:\\Apps\\Old\\scan.exe\" -x"' >"$k_dir/orig/removed.reg"
-# The registry as the run finds it, and with none of the values.
+# The registry as the run finds it, and with none of the values. Each Run key also holds a
+# value the user did not choose, "Keep": it stays, and every listing of a key shows it.
 hex2=$(printf '%%SystemDrive%%\\Apps\\News\\news.exe /quiet\0' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
 printf '%s\r\n' REGEDIT4 "$cu_section" '"Mail"="\"C:\\Apps\\Mail\\mail.exe\" -check"' "\"News\"=hex(2):$hex2" \
-    '"Old"=-' "$lm_section" '"Scan"="C:\\Apps\\Scan\\scan.exe /tray"' '"OldScan"=-' "${wow_start[@]}" \
-    >"$k_dir/start.reg"
+    '"Old"=-' "$keep" "$lm_section" '"Scan"="C:\\Apps\\Scan\\scan.exe /tray"' '"OldScan"=-' "$keep" \
+    "${wow_start[@]}" >"$k_dir/start.reg"
 printf '%s\r\n' REGEDIT4 "$cu_section" '"Mail"=-' '"News"=-' '"Old"=-' "$lm_section" '"Scan"=-' '"OldScan"=-' \
     "${wow_clear[@]}" >"$k_dir/clear.reg"
 
@@ -71,15 +75,31 @@ printf '%s\r\n' REGEDIT4 "$cu_section" '"Mail"=-' '"News"=-' '"Old"=-' "$lm_sect
 reg_import() { "$WINE_NATIVE" regedit /s "$1" </dev/null >/dev/null 2>&1; }  # WINDOWS-PATH
 # Runs a cmd command line in which $list lists the Run keys; prints one "N|HIVE|NAME|TYPE
 # DATA" line per value listed, N counting the "echo ====" before it, HIVE as page 2 names it.
+# Fails, saying what cmd gave, when the output names fewer keys than the line lists: a listing
+# is never taken for a registry without the values.
 registry() {  # COMMANDS
-    "$WINE_NATIVE" cmd /c "$1" </dev/null 2>/dev/null | tr -d '\r' |
-        awk -F'    ' -v machine="$machine" '/^====/ { n++ }
-            /^HKEY_/ { h = substr($0, 1, index($0, "\\") - 1); if (h == "HKEY_LOCAL_MACHINE") h = machine }
-            /^HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\/ { h = "HKEY_LOCAL_MACHINE/32" }
-            /^    / && NF >= 3 { d = $4; for (i = 5; i <= NF; i++) d = d "    " $i
-                                 print n + 0 "|" h "|" $2 "|" $3 " " d }'
+    local raw keys
+    raw=$("$WINE_NATIVE" cmd /c "$1" </dev/null 2>"$work/cmd.err" | tr -d '\r')
+    keys=$(grep -o 'reg query' <<<"$1" | wc -l)
+    if [ "$(grep -c '^HKEY_' <<<"$raw")" -lt "$keys" ]; then
+        echo "note: cmd listed fewer than $keys keys: [$(head -c 300 <<<"$raw")]" \
+            "[$(head -c 300 "$work/cmd.err")]" >&2
+        return 1
+    fi
+    awk -F'    ' -v machine="$machine" '/^====/ { n++ }
+        /^HKEY_/ { h = substr($0, 1, index($0, "\\") - 1); if (h == "HKEY_LOCAL_MACHINE") h = machine }
+        /^HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\/ { h = "HKEY_LOCAL_MACHINE/32" }
+        /^    / && NF >= 3 { d = $4; for (i = 5; i <= NF; i++) d = d "    " $i
+                             print n + 0 "|" h "|" $2 "|" $3 " " d }' <<<"$raw"
 }
-snapshot() { registry "$list" | cut -d'|' -f2-; }
+# The values now (HIVE|NAME|TYPE DATA lines); a listing that came back short is taken again.
+snapshot() {
+    local out try
+    for try in 1 2 3; do
+        out=$(registry "$list") && { cut -d'|' -f2- <<<"$out"; return 0; }
+    done
+    return 1
+}
 section() { sed -n "s/^$1|//p" <<<"$2"; }  # N REGISTRY-OUTPUT
 value_of() { grep -F -- "$1|" <<<"$2" | head -n1 | cut -d'|' -f3-; }  # HIVE|NAME SNAPSHOT
 
@@ -121,8 +141,8 @@ values_back() {  # WHAT SNAPSHOT VALUE...
 
 reset
 reg_import 'C:\Kill\Marshal\removed.reg'
-start=$(snapshot)
-for v in "${values[@]}" "${earlier[@]}"; do
+start=$(snapshot) || fail "set-up: the registry cannot be listed"
+for v in "${values[@]}" "${earlier[@]}" "${keeps[@]}"; do
     IFS='|' read -r hive name _ <<<"$v"
     [ -n "$(value_of "$hive|$name" "$start")" ] || fail "set-up: no $hive $name"
 done
@@ -169,7 +189,8 @@ for pass in "${passes[@]}"; do
                 done < <(sed -n 's/^UNFLUSHED //p' <<<"$out")
                 [ -z "$lost" ] || losses=$((losses + 1))
             fi
-            now=$(snapshot)
+            now=$(snapshot) || fail "$what: the registry cannot be listed"
+            values_back "$what: the value not chosen" "$now" "${keeps[@]}"
             # Run values: in the registry as they were, or made into a shortcut.
             gone=()
             for v in "${values[@]}"; do
@@ -208,7 +229,8 @@ for pass in "${passes[@]}"; do
             # finished one into a registry without any of the five values (2): everything. Then
             # the registry as the next run finds it.
             states=$(registry "$list & echo ==== & regedit /s C:\Kill\ended.reg & $list & echo ==== & \
-regedit /s C:\Kill\clear.reg C:\Kill\Marshal\removed.reg & $list & regedit /s C:\Kill\start.reg")
+regedit /s C:\Kill\clear.reg C:\Kill\Marshal\removed.reg & $list & regedit /s C:\Kill\start.reg") ||
+                fail "$what: the registry cannot be listed after the second run"
             after=$(section 0 "$states")
             for v in "${values[@]}"; do
                 IFS='|' read -r hive name link <<<"$v"
