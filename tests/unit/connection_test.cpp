@@ -6,10 +6,13 @@
 
 #include "TrayFakes.h"
 #include "monitor/Connection.h"
+#include "startup/RegSet.h"
 
 namespace {
 
 using tw::test::FakeConnectionProbe;
+using tw::test::FakeNetworkList;
+using tw::NetworkAnswer;
 using namespace tw::tray;
 
 struct FlagCase {
@@ -134,6 +137,105 @@ TEST(ConnectionProbe, TheRealProbeGivesACodeOfTheTable) {
     EXPECT_TRUE(code == 0 || code == 1 || code == 2 || code == 4 || code == 8) << code;
     EXPECT_EQ(ConnectionStateOf(connected, flags), code) << "flags 0x" << std::hex << flags;
     EXPECT_NE(0xDEADu, flags) << "the call writes the flags word";
+}
+
+// ---- NeedInternet and MeteredOffline: the Network List Manager's answer ----
+
+struct Options {
+    Options(bool needInternet, bool meteredOffline) {
+        NeedInternet = needInternet;
+        MeteredOffline = meteredOffline;
+    }
+    ~Options() { NeedInternet = MeteredOffline = false; }
+};
+
+NetworkAnswer Answer(bool hasConnectivity, DWORD connectivity, bool signIn, bool hasCost, DWORD cost) {
+    NetworkAnswer answer;
+    answer.hasConnectivity = hasConnectivity;
+    answer.connectivity = connectivity;
+    answer.signIn = signIn;
+    answer.hasCost = hasCost;
+    answer.cost = cost;
+    return answer;
+}
+
+struct ManagerCase {
+    const char* name;
+    NetworkAnswer answer;
+    bool needInternet, meteredOffline;
+    std::int32_t code;
+    const char* text;
+};
+
+TEST(ConnectionProbe, TheNetworkListManagerHoldsBackWhatTheOptionsAskFor) {
+    const DWORD internet4 = 0x60, internet6 = 0x600, localOnly = 0x20;
+    const ManagerCase cases[] = {
+        {"internet", Answer(true, internet4, false, true, 1), true, true, 2, "Connected: LAN"},
+        {"internet_v6_only", Answer(true, internet6, false, false, 0), true, false, 2, "Connected: LAN"},
+        {"local_only", Answer(true, localOnly, false, true, 1), true, false, 0, "Not Connected: No Internet Access"},
+        {"local_only_option_off", Answer(true, localOnly, false, true, 1), false, true, 2, "Connected: LAN"},
+        {"sign_in_page", Answer(true, internet4, true, true, 1), true, false, 0, "Not Connected: Sign-in Required"},
+        {"sign_in_page_no_internet", Answer(true, localOnly, true, true, 1), true, false, 0,
+         "Not Connected: Sign-in Required"},
+        {"metered_variable", Answer(true, internet4, false, true, 0x4), false, true, 0,
+         "Not Connected: Metered Connection"},
+        {"metered_fixed", Answer(true, internet4, false, true, 0x1 | 0x2), false, true, 0,
+         "Not Connected: Metered Connection"},
+        {"over_limit", Answer(true, internet4, false, true, 0x10000), false, true, 0, "Not Connected: Metered Connection"},
+        {"congested", Answer(true, internet4, false, true, 0x20000), false, true, 0, "Not Connected: Metered Connection"},
+        {"roaming", Answer(true, internet4, false, true, 0x40000), false, true, 0, "Not Connected: Metered Connection"},
+        {"approaching_limit_only", Answer(true, internet4, false, true, 0x1 | 0x80000), false, true, 2, "Connected: LAN"},
+        {"metered_option_off", Answer(true, internet4, false, true, 0x4), true, false, 2, "Connected: LAN"},
+        {"no_internet_before_metered", Answer(true, localOnly, false, true, 0x4), true, true, 0,
+         "Not Connected: No Internet Access"},
+        {"manager_missing", Answer(false, 0, false, false, 0), true, true, 2, "Connected: LAN"},
+        {"cost_manager_missing", Answer(true, internet4, false, false, 0x4), true, true, 2, "Connected: LAN"},
+    };
+    FakeConnectionProbe probe;
+    FakeNetworkList manager;
+    for (const ManagerCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        Options options(row.needInternet, row.meteredOffline);
+        manager.answer = row.answer;
+        const ConnectionProbeResult result = ProbeConnection();
+        EXPECT_EQ(row.code, result.code);
+        EXPECT_EQ(row.text, StatusTextOf(result));
+        EXPECT_EQ(row.code, GetConnectionState());
+    }
+}
+
+TEST(ConnectionProbe, TheManagerIsAskedOnlyAboutAConnectionAndOnlyWithAnOptionOn) {
+    FakeConnectionProbe probe;
+    FakeNetworkList manager;
+    manager.answer = Answer(true, 0x20, false, true, 0x4);
+    {
+        // Both options off: the probe is the one call, whatever the manager would say.
+        EXPECT_EQ(2, GetConnectionState());
+        EXPECT_EQ(0, manager.asked);
+    }
+    {
+        Options options(true, false);
+        probe.result = false;
+        EXPECT_EQ(0, GetConnectionState());
+        EXPECT_EQ("Not Connected", StatusTextOf(ProbeConnection()));
+        EXPECT_EQ(0, manager.asked);
+        probe.result = true;
+        EXPECT_EQ(0, GetConnectionState());
+        EXPECT_EQ(1, manager.asked);
+        EXPECT_TRUE(manager.askedConnectivity);
+        EXPECT_FALSE(manager.askedCost);
+    }
+    {
+        Options options(false, true);
+        GetConnectionState();
+        EXPECT_FALSE(manager.askedConnectivity);
+        EXPECT_TRUE(manager.askedCost);
+    }
+    // Each probe asks again: a changed answer is seen at once.
+    Options options(true, false);
+    manager.answer = Answer(true, 0x60, false, false, 0);
+    EXPECT_EQ(2, GetConnectionState());
+    EXPECT_EQ(3, manager.asked);
 }
 
 }  // namespace
