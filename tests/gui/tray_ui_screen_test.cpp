@@ -261,6 +261,7 @@ TEST_F(WindowShot, OptionsMode) {
     settings.Set(kSettingsApp, kSettingsSection, "CloseDelay", "120");
     ListThree();
     LoadIdle(false);
+    SetCursorPos(0, 0);  // away from the window, so that no tooltip covers it
     frmOsprey& window = Show("Options", false);
     EXPECT_TRUE(window.frmOptions.Visible());
     EXPECT_EQ("120", window.txtCloseDelay.Text());
