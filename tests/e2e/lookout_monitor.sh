@@ -226,6 +226,15 @@ online || fail "cannot add the route"
 alpha_stays 6 "after the short drop"
 start=$(now)
 offline || fail "cannot remove the route"
+if [ -n "${TW_SCREENSHOTS:-}" ]; then
+    # The tooltip with its countdown: the mouse on the tray's one icon (the icons of the
+    # Lookouts ended before went with their windows).
+    sleep 3
+    xdotool mousemove 12 31 sleep 0.2 mousemove_relative 1 0
+    sleep 1.5
+    import -window root "$TW_SCREENSHOTS/lookout-tooltip-closing.png" 2>/dev/null
+    xdotool mousemove 0 0
+fi
 closed=$(wait_alpha 16 0 "$start") || fail "Alpha still runs 16 s into the long drop"
 echo "   closed $closed s into the long drop"
 (( $(echo "$closed >= 7.5" | bc) )) || fail "closed after $closed s, before the 8-second CloseDelay"
