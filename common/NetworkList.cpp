@@ -48,31 +48,12 @@ bool AnyConnectedNetworkBehindSignInPage(INetworkListManager* manager) {
 class SystemNetworkList final : public INetworkList {
 public:
     NetworkAnswer Ask(bool connectivity, bool cost) override {
-        NetworkAnswer answer;
         ComPtr<INetworkListManager> manager;
         if (FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager,
                                     manager.Out())) ||
             !manager)
-            return answer;
-        if (connectivity) {
-            NLM_CONNECTIVITY bits = NLM_CONNECTIVITY_DISCONNECTED;
-            if (SUCCEEDED(manager->GetConnectivity(&bits))) {
-                answer.hasConnectivity = true;
-                answer.connectivity = static_cast<DWORD>(bits);
-                answer.signIn = AnyConnectedNetworkBehindSignInPage(manager.Get());
-            }
-        }
-        if (cost) {
-            // Windows 8 and later: the cost manager is another face of the same object.
-            ComPtr<INetworkCostManager> costs;
-            DWORD value = 0;
-            if (SUCCEEDED(manager->QueryInterface(IID_INetworkCostManager, costs.Out())) && costs &&
-                SUCCEEDED(costs->GetCost(&value, nullptr))) {
-                answer.hasCost = true;
-                answer.cost = value;
-            }
-        }
-        return answer;
+            return NetworkAnswer();
+        return AskNetworkListManager(manager.Get(), connectivity, cost);
     }
 };
 
@@ -80,6 +61,29 @@ SystemNetworkList g_systemNetworkList;
 INetworkList* g_networkList = &g_systemNetworkList;
 
 }  // namespace
+
+NetworkAnswer AskNetworkListManager(INetworkListManager* manager, bool connectivity, bool cost) {
+    NetworkAnswer answer;
+    if (connectivity) {
+        NLM_CONNECTIVITY bits = NLM_CONNECTIVITY_DISCONNECTED;
+        if (SUCCEEDED(manager->GetConnectivity(&bits))) {
+            answer.hasConnectivity = true;
+            answer.connectivity = static_cast<DWORD>(bits);
+            answer.signIn = AnyConnectedNetworkBehindSignInPage(manager);
+        }
+    }
+    if (cost) {
+        // Windows 8 and later: the cost manager is another face of the same object.
+        ComPtr<INetworkCostManager> costs;
+        DWORD value = 0;
+        if (SUCCEEDED(manager->QueryInterface(IID_INetworkCostManager, costs.Out())) && costs &&
+            SUCCEEDED(costs->GetCost(&value, nullptr))) {
+            answer.hasCost = true;
+            answer.cost = value;
+        }
+    }
+    return answer;
+}
 
 INetworkList& NetworkList() { return *g_networkList; }
 

@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+struct INetworkListManager;  // netlistmgr.h
+
 namespace tw {
 
 // The connectivity bits the probe reads (NLM_CONNECTIVITY).
@@ -35,6 +37,11 @@ public:
     // when `cost`.
     virtual NetworkAnswer Ask(bool connectivity, bool cost) = 0;
 };
+
+// What Ask puts to one manager object: GetConnectivity, the NA_InternetConnectivityV4/V6
+// properties of each connected network for the sign-in page, and the cost through its
+// INetworkCostManager face. A call that fails leaves its part unanswered.
+NetworkAnswer AskNetworkListManager(INetworkListManager* manager, bool connectivity, bool cost);
 
 // The installed one (by default the system's, through COM; the thread has COM set up).
 INetworkList& NetworkList();
