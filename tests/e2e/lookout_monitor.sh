@@ -183,6 +183,14 @@ wait_alpha() {
     done
     return 1
 }
+# Changes the route ($1: online or offline), then waits up to $2 seconds for Alpha to run $3
+# times; prints the seconds that took.
+route_then_alpha() {
+    local t
+    t=$(now)
+    "$1" || fail "cannot change the route"
+    wait_alpha "$2" "$3" "$t"
+}
 # Fails if Alpha does not run exactly once at every look for $1 seconds.
 alpha_stays() {
     local end n
@@ -244,9 +252,7 @@ stop_lookout
 set_option StartDelay 6
 start_lookout
 alpha_runs 0 || fail "Alpha was started while offline"
-start=$(now)
-online || fail "cannot add the route"
-started=$(wait_alpha 14 1 "$start") || fail "Alpha was not started within 14 s"
+started=$(route_then_alpha online 14 1) || fail "Alpha was not started within 14 s"
 echo "   started $started s after the route came back"
 (( $(echo "$started >= 5.5" | bc) )) || fail "started after $started s, before the 6-second StartDelay"
 
@@ -268,13 +274,9 @@ set_option CloseDelay 0
 set_option NeedInternet True
 start_lookout
 alpha_runs 0 || fail "Alpha was started while offline"
-start=$(now)
-online || fail "cannot add the route"
-started=$(wait_alpha 8 1 "$start") || fail "Alpha was not started with the route"
+started=$(route_then_alpha online 8 1) || fail "Alpha was not started with the route"
 echo "   started $started s after the route came back"
-start=$(now)
-offline || fail "cannot remove the route"
-closed=$(wait_alpha 8 0 "$start") || fail "Alpha still runs without the route"
+closed=$(route_then_alpha offline 8 0) || fail "Alpha still runs without the route"
 echo "   closed $closed s after the route went"
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
 echo "PASS"

@@ -249,6 +249,15 @@ TEST(ConnectionProbe, TheManagerIsAskedOnlyAboutAConnectionAndOnlyWithAnOptionOn
 #define TW_UNUSED(name, ...) \
     HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
 
+// Counted references (in `refs`) and an IDispatch the probe never uses.
+#define TW_COUNTED_DISPATCH                                                                  \
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }                             \
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }                            \
+    TW_UNUSED(GetTypeInfoCount, UINT*)                                                       \
+    TW_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**)                                          \
+    TW_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)                         \
+    TW_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+
 // A network as the enumeration hands it out. The probe only asks it for its property bag,
 // through IUnknown, so the stand-in is an IPropertyBag given out as an INetwork (COM calls
 // go through the vtable: QueryInterface and Release sit at the same places in both).
@@ -286,12 +295,7 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    TW_UNUSED(GetTypeInfoCount, UINT*)
-    TW_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**)
-    TW_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
-    TW_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+    TW_COUNTED_DISPATCH
     TW_UNUSED(get__NewEnum, IEnumVARIANT**)
     HRESULT STDMETHODCALLTYPE Next(ULONG count, INetwork** out, ULONG* fetched) override {
         if (count != 1 || m_next >= m_networks.size()) {
@@ -330,12 +334,7 @@ public:
         ++refs;
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    TW_UNUSED(GetTypeInfoCount, UINT*)
-    TW_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**)
-    TW_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
-    TW_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+    TW_COUNTED_DISPATCH
     HRESULT STDMETHODCALLTYPE GetNetworks(NLM_ENUM_NETWORK flags, IEnumNetworks** out) override {
         enumeratedConnected = flags == NLM_ENUM_NETWORK_CONNECTED;
         if (!networks) return E_FAIL;
@@ -426,6 +425,7 @@ TEST(NetworkListManager, TheAnswersOfTheManagerObject) {
     EXPECT_FALSE(tw::AskNetworkListManager(&manager, true, false).hasCost);
 }
 
+#undef TW_COUNTED_DISPATCH
 #undef TW_UNUSED
 
 }  // namespace

@@ -223,7 +223,7 @@ void frmDialOsprey::tmrCheckConnection_Timer() {
 int frmDialOsprey::SecondsBeforeActing(bool connected) {
     const int delay = connected ? StartDelay : CloseDelay;
     if (connected == WasConnected || delay <= 0) {
-        // Back to the state acted on: the change made no transition.
+        // Back to the state acted on (the change made no transition), or no delay to wait.
         m_changeWaits = false;
         return 0;
     }
