@@ -406,11 +406,17 @@ TEST(NetworkListManager, TheAnswersOfTheManagerObject) {
         manager.costResult = c.costResult;
         const tw::NetworkAnswer answer = tw::AskNetworkListManager(&manager, true, true);
         EXPECT_EQ(c.expected.hasConnectivity, answer.hasConnectivity);
-        if (c.expected.hasConnectivity) EXPECT_EQ(c.expected.connectivity, answer.connectivity);
+        if (c.expected.hasConnectivity) {
+            EXPECT_EQ(c.expected.connectivity, answer.connectivity);
+        }
         EXPECT_EQ(c.expected.signIn, answer.signIn);
         EXPECT_EQ(c.expected.hasCost, answer.hasCost);
-        if (c.expected.hasCost) EXPECT_EQ(c.expected.cost, answer.cost);
-        if (c.networks && c.connectivityResult == S_OK) EXPECT_TRUE(manager.enumeratedConnected);
+        if (c.expected.hasCost) {
+            EXPECT_EQ(c.expected.cost, answer.cost);
+        }
+        if (c.networks && c.connectivityResult == S_OK) {
+            EXPECT_TRUE(manager.enumeratedConnected);
+        }
         // Every reference it took was given back.
         EXPECT_EQ(1u, manager.refs);
     }
