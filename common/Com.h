@@ -18,6 +18,8 @@ public:
     explicit operator bool() const { return m_p != nullptr; }
     // For CoCreateInstance and QueryInterface: the slot the new reference goes into.
     void** Out() { return reinterpret_cast<void**>(&m_p); }
+    // For calls that hand back a typed pointer.
+    T** GetAddressOf() { return &m_p; }
 
 private:
     T* m_p = nullptr;

@@ -230,8 +230,8 @@ void Button::OnDestroyed() {
 
 // ---- TextBox -------------------------------------------------------------------------------
 
-void TextBox::Create(Form& form, const std::string& text, const TwipsRect& rect) {
-    CreateChild(form, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, text, rect);
+void TextBox::Create(Form& form, const std::string& text, const TwipsRect& rect, Frame* frame, DWORD style) {
+    CreateChild(form, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | style, WS_EX_CLIENTEDGE, text, rect, frame);
 }
 
 void TextBox::SelectAll() {
@@ -240,6 +240,25 @@ void TextBox::SelectAll() {
 
 void TextBox::OnCommand(int notifyCode) {
     if (notifyCode == EN_CHANGE && OnChange) OnChange();
+}
+
+// ---- SpinButton ----------------------------------------------------------------------------
+
+void SpinButton::Create(Form& form, TextBox& buddy, int least, int greatest, const TwipsRect& rect, Frame* frame) {
+    // Its own place beside the buddy (no UDS_ALIGNRIGHT), so a frame moves it like the rest.
+    CreateChild(form, UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, std::string(), rect,
+                frame);
+    if (!Hwnd()) return;
+    SendMessageA(Hwnd(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy.Hwnd()), 0);
+    SendMessageA(Hwnd(), UDM_SETRANGE32, static_cast<WPARAM>(least), static_cast<LPARAM>(greatest));
+}
+
+void SpinButton::SetValue(int value) {
+    if (Hwnd()) SendMessageA(Hwnd(), UDM_SETPOS32, 0, value);
+}
+
+int SpinButton::Value() const {
+    return Hwnd() ? static_cast<int>(SendMessageA(Hwnd(), UDM_GETPOS32, 0, 0)) : 0;
 }
 
 // ---- Frame ---------------------------------------------------------------------------------

@@ -119,12 +119,25 @@ private:
 
 class TextBox : public Control {
 public:
-    void Create(Form& form, const std::string& text, const TwipsRect& rect);
+    // `style` adds edit styles (ES_NUMBER: digits only).
+    void Create(Form& form, const std::string& text, const TwipsRect& rect, Frame* frame = nullptr,
+                DWORD style = 0);
     void SelectAll();
     std::function<void()> OnChange;
 
 protected:
     void OnCommand(int notifyCode) override;
+};
+
+// Spin buttons (an up-down control) that step the whole number in a text box, its buddy,
+// between a least and a greatest value; the text box's OnChange follows each step.
+class SpinButton : public Control {
+public:
+    void Create(Form& form, TextBox& buddy, int least, int greatest, const TwipsRect& rect,
+                Frame* frame = nullptr);
+    // Sets the number, in the buddy too.
+    void SetValue(int value);
+    int Value() const;
 };
 
 // A captioned group box holding other controls; moving or hiding it moves or hides them.

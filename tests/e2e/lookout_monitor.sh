@@ -9,6 +9,15 @@
 #      not-responding prompt appears under each stubborn helper's window title; No kills
 #      Stubborn One, Cancel leaves Упрямый Два running (a title beyond the ANSI code page, read
 #      from the other program and shown in the prompt as it is).
+#   3. a fresh start listing only Alpha, no options set: a 4-second drop closes it, and it
+#      starts again when the route is back;
+#   4. CloseDelay 8: a 4-second drop leaves Alpha running (never closed, never started twice);
+#      a long drop closes it 8 s after the first tick that saw it;
+#   5. StartDelay 6: Alpha starts only 6 s after the route is back;
+#   6. a resume from sleep (WM_POWERBROADCAST) runs a tick and the drop waits its whole
+#      CloseDelay again from the wake-up;
+#   7. NeedInternet on, with Wine's real Network List Manager: launched with the route,
+#      closed without it.
 # TW_SCREENSHOTS=DIR keeps a screenshot of the first prompt there. Needs root (ip netns),
 # TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
@@ -146,5 +155,128 @@ done
 for wid in $(tw_windows "^Stubborn One$") $(tw_windows "^Упрямый Два$"); do
     [ "$wid" = "$app_two" ] || fail "a prompt is still shown"
 done
+kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
+
+# ---- The monitor's own options: each run restarts Lookout with only Alpha listed ----
+options='HKCU\Software\OSPREY\Options'
+set_option() { tw_wine reg add "$options" /v "$1" /t REG_SZ /d "$2" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"; }
+# Ends Lookout at once, without its unload (which would close Alpha).
+stop_lookout() {
+    tw_wine taskkill /f /im Lookout.exe </dev/null >/dev/null 2>&1
+    tw_wait_exit "$lookout" 10 || fail "Lookout did not end"
+}
+start_lookout() {
+    in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
+    lookout=$!
+    pids+=("$lookout")
+    sleep 3  # loaded, one tick at least
+    kill -0 "$lookout" 2>/dev/null || fail "Lookout ended at start"
+}
+alpha_runs() { [ "$(tw_count "$alpha")" -eq "$1" ]; }
+# Polls for up to $1 seconds until Alpha runs $2 times; prints the seconds since $3.
+wait_alpha() {
+    local end
+    end=$(echo "$(now) + $1" | bc)
+    while (( $(echo "$(now) < $end" | bc) )); do
+        if alpha_runs "$2"; then since "$3"; return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+# Changes the route ($1: online or offline), then waits up to $2 seconds for Alpha to run $3
+# times; prints the seconds that took.
+route_then_alpha() {
+    local t
+    t=$(now)
+    "$1" || fail "cannot change the route"
+    wait_alpha "$2" "$3" "$t"
+}
+# Fails if Alpha does not run exactly once at every look for $1 seconds.
+alpha_stays() {
+    local end n
+    end=$(echo "$(now) + $1" | bc)
+    while (( $(echo "$(now) < $end" | bc) )); do
+        n=$(tw_count "$alpha")
+        [ "$n" -eq 1 ] || fail "$2: Alpha runs $n times"
+        sleep 0.2
+    done
+}
+
+stop_lookout
+tw_wine taskkill /f /im stubborn2.exe </dev/null >/dev/null 2>&1
+unix_folder=$(tw_c_path "$folder")
+find "$unix_folder" -name '*.lnk' ! -name Alpha.lnk -delete
+[ "$(ls "$unix_folder")" = Alpha.lnk ] || fail "the folder still lists $(ls "$unix_folder")"
+
+echo "3. no options: a 4-second drop closes Alpha, the route back starts it again"
+online || fail "cannot add the route"
+start=$(now)
+start_lookout
+wait_alpha 15 1 "$start" >/dev/null || fail "Alpha was not started at load"
+start=$(now)
+offline || fail "cannot remove the route"
+closed=$(wait_alpha 4 0 "$start") || fail "Alpha still runs 4 s into the drop"
+echo "   closed $closed s into the drop"
+sleep "$(echo "4 - $(since "$start")" | bc | sed 's/^-.*/0/')"
+start=$(now)
+online || fail "cannot add the route"
+again=$(wait_alpha 10 1 "$start") || fail "Alpha was not started again"
+echo "   started again $again s after the route came back"
+
+echo "4. CloseDelay 8: a 4-second drop leaves Alpha alone, a long one closes it after 8 s"
+stop_lookout
+set_option CloseDelay 8
+start_lookout
+alpha_runs 1 || fail "Alpha was started again at load"
+offline || fail "cannot remove the route"
+alpha_stays 4 "during the short drop"
+online || fail "cannot add the route"
+alpha_stays 6 "after the short drop"
+start=$(now)
+offline || fail "cannot remove the route"
+if [ -n "${TW_SCREENSHOTS:-}" ]; then
+    # The tooltip with its countdown: the mouse on the tray's one icon (the icons of the
+    # Lookouts ended before went with their windows).
+    sleep 3
+    xdotool mousemove 12 31 sleep 0.2 mousemove_relative 1 0
+    sleep 1.5
+    import -window root "$TW_SCREENSHOTS/lookout-tooltip-closing.png" 2>/dev/null
+    xdotool mousemove 0 0
+fi
+closed=$(wait_alpha 16 0 "$start") || fail "Alpha still runs 16 s into the long drop"
+echo "   closed $closed s into the long drop"
+(( $(echo "$closed >= 7.5" | bc) )) || fail "closed after $closed s, before the 8-second CloseDelay"
+
+echo "5. StartDelay 6: Alpha starts only 6 s after the route is back"
+stop_lookout
+set_option StartDelay 6
+start_lookout
+alpha_runs 0 || fail "Alpha was started while offline"
+started=$(route_then_alpha online 14 1) || fail "Alpha was not started within 14 s"
+echo "   started $started s after the route came back"
+(( $(echo "$started >= 5.5" | bc) )) || fail "started after $started s, before the 6-second StartDelay"
+
+echo "6. resume from sleep: a tick at once, and the drop waits its whole CloseDelay from then"
+start=$(now)
+offline || fail "cannot remove the route"
+alpha_stays 5 "before the resume"
+woke=$(now)
+tw_wine "$TW_BIN/broadcast.exe" 0x218 18 </dev/null >/dev/null 2>&1 || fail "the resume broadcast failed"
+# Counted from the drop, CloseDelay would have run out by now: from the wake-up it has not.
+alpha_stays 6 "after the resume"
+closed=$(wait_alpha 10 0 "$woke") || fail "Alpha still runs 16 s after the resume"
+echo "   closed $closed s after the resume ($(since "$start") s into the drop)"
+
+echo "7. NeedInternet, with the real Network List Manager"
+stop_lookout
+set_option StartDelay 0
+set_option CloseDelay 0
+set_option NeedInternet True
+start_lookout
+alpha_runs 0 || fail "Alpha was started while offline"
+started=$(route_then_alpha online 8 1) || fail "Alpha was not started with the route"
+echo "   started $started s after the route came back"
+closed=$(route_then_alpha offline 8 0) || fail "Alpha still runs without the route"
+echo "   closed $closed s after the route went"
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
 echo "PASS"

@@ -257,10 +257,26 @@ TEST_F(WindowShot, NamesBeyondTheCodePageAreShownAsTheyAre) {
 TEST_F(WindowShot, OptionsMode) {
     SetOption("AskFirst", true);
     SetOption("EnableState", true);
+    SetOption("NeedInternet", true);
+    settings.Set(kSettingsApp, kSettingsSection, "CloseDelay", "120");
     ListThree();
     LoadIdle(false);
+    SetCursorPos(0, 0);  // away from the window, so that no tooltip covers it
     frmOsprey& window = Show("Options", false);
     EXPECT_TRUE(window.frmOptions.Visible());
+    EXPECT_EQ("120", window.txtCloseDelay.Text());
+    // The monitor's rows fit inside the frame, above the folder's caption, at every DPI.
+    RECT frame, row;
+    GetWindowRect(window.frmOptions.Hwnd(), &frame);
+    const tw::Control* rows[] = {&window.chkMeteredOffline, &window.lblStartDelayUnit, &window.lblCloseDelayUnit,
+                                 &window.updCloseDelay};
+    for (const tw::Control* control : rows) {
+        GetWindowRect(control->Hwnd(), &row);
+        EXPECT_LT(row.right, frame.right);
+        GetWindowRect(window.lblStartupCaption.Hwnd(), &frame);
+        EXPECT_LT(row.bottom, frame.top);
+        GetWindowRect(window.frmOptions.Hwnd(), &frame);
+    }
     Keep(window, "lookout-window-options.bmp");
 }
 

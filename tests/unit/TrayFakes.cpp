@@ -2,6 +2,20 @@
 
 namespace tw::test {
 
+FakeNetworkList::FakeNetworkList() : m_previous(SetNetworkList(this)) {}
+FakeNetworkList::~FakeNetworkList() { SetNetworkList(m_previous); }
+
+NetworkAnswer FakeNetworkList::Ask(bool connectivity, bool cost) {
+    ++asked;
+    askedConnectivity = connectivity;
+    askedCost = cost;
+    // What was not asked for is not answered, as the system's does.
+    NetworkAnswer given = answer;
+    if (!connectivity) given.hasConnectivity = given.signIn = false;
+    if (!cost) given.hasCost = false;
+    return given;
+}
+
 FakeConnectionProbe::FakeConnectionProbe() : m_previous(tray::SetConnectionProbe(this)) {}
 FakeConnectionProbe::~FakeConnectionProbe() { tray::SetConnectionProbe(m_previous); }
 

@@ -15,6 +15,22 @@
 namespace tw::test {
 
 // Answers probes from a queue, then with `result` and `flags`; counts the probes.
+// A stand-in for the Network List Manager: gives `answer` and counts the questions.
+class FakeNetworkList final : public INetworkList {
+public:
+    FakeNetworkList();
+    ~FakeNetworkList() override;
+    NetworkAnswer Ask(bool connectivity, bool cost) override;
+
+    NetworkAnswer answer;
+    int asked = 0;
+    bool askedConnectivity = false;
+    bool askedCost = false;
+
+private:
+    INetworkList* m_previous;
+};
+
 class FakeConnectionProbe final : public tray::IConnectionProbe {
 public:
     struct Answer {

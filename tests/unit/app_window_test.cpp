@@ -126,6 +126,16 @@ void ExpectPlaced(HWND control, int left, int top, int width, int height) {
     EXPECT_EQ(tw::TwipsToPixelsY(height), rect.bottom - rect.top);
 }
 
+// In Options mode the frame, the window and what lies below the three check boxes move
+// down by the four rows of the monitor's own options.
+constexpr int kMonitorRows = 4 * 480;
+
+int ClientHeight(HWND window) {
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    return rect.bottom;
+}
+
 // Runs `action` once, from a thread timer, as soon as the application window is shown.
 class WindowDriver {
 public:
@@ -283,22 +293,35 @@ TEST_F(AppWindowTest, OptionsModeRearrangesTheButtonsAndShowsTheOptions) {
         EXPECT_EQ("Options", window.Caption());
         EXPECT_FALSE(window.lvwApps.Visible());
         EXPECT_TRUE(window.frmOptions.Visible());
-        ExpectPlaced(window.frmOptions.Hwnd(), 120, 120, 5295, 2655);
+        // The frame and the window grow by the monitor's four option rows; the list modes
+        // keep the design size.
+        ExpectPlaced(window.frmOptions.Hwnd(), 120, 120, 5295, 2655 + kMonitorRows);
+        EXPECT_NEAR(tw::TwipsToPixelsY(3375 + kMonitorRows), ClientHeight(window.Hwnd()), 1);
         ExpectPlaced(window.chkSmallIcons.Hwnd(), 120 + 240, 120 + 360, 2175, 255);
         ExpectPlaced(window.chkEnableState.Hwnd(), 120 + 240, 120 + 840, 2655, 255);
         ExpectPlaced(window.chkAskFirst.Hwnd(), 120 + 240, 120 + 1320, 2775, 255);
         // The caption is at least as wide as designed, wider when the system font needs it.
         const RECT caption = ClientRectOf(window.lblStartupCaption.Hwnd());
         EXPECT_EQ(tw::TwipsToPixelsX(120 + 240), caption.left);
-        EXPECT_EQ(tw::TwipsToPixelsY(120 + 1920), caption.top);
+        EXPECT_EQ(tw::TwipsToPixelsY(120 + 1920 + kMonitorRows), caption.top);
         EXPECT_EQ(tw::TwipsToPixelsY(195), caption.bottom - caption.top);
         EXPECT_GE(caption.right - caption.left, tw::TwipsToPixelsX(1560));
         EXPECT_GE(caption.right - caption.left, TextWidth(window.lblStartupCaption.Hwnd(), "Online StartUp Folder:"));
-        ExpectPlaced(window.lblStartUpFolder.Hwnd(), 120 + 240, 120 + 2160, 4815, 255);
+        ExpectPlaced(window.lblStartUpFolder.Hwnd(), 120 + 240, 120 + 2160 + kMonitorRows, 4815, 255);
+        // Under the three check boxes, 480 twips apart as they are.
+        ExpectPlaced(window.chkNeedInternet.Hwnd(), 120 + 240, 120 + 1800, 4815, 255);
+        ExpectPlaced(window.chkMeteredOffline.Hwnd(), 120 + 240, 120 + 2280, 4815, 255);
+        const RECT startField = ClientRectOf(window.txtStartDelay.Hwnd());
+        const RECT closeField = ClientRectOf(window.txtCloseDelay.Hwnd());
+        EXPECT_EQ(tw::TwipsToPixelsY(120 + 2760), startField.top);
+        EXPECT_EQ(tw::TwipsToPixelsY(120 + 3240), closeField.top);
+        EXPECT_EQ(startField.right, ClientRectOf(window.updStartDelay.Hwnd()).left) << "spin buttons beside the field";
+        EXPECT_GT(startField.left, ClientRectOf(window.lblStartDelay.Hwnd()).right) << "the caption before it";
+        EXPECT_LT(ClientRectOf(window.lblCloseDelayUnit.Hwnd()).right, ClientRectOf(window.frmOptions.Hwnd()).right);
         // One row, 30 twips apart, ending where Cancel stood: Ok, Cancel, Apply.
-        ExpectPlaced(window.cmdOk.Hwnd(), 1710, 2880, 1215, 345);
-        ExpectPlaced(window.cmdCancel.Hwnd(), 2955, 2880, 1215, 345);
-        ExpectPlaced(window.cmdApply.Hwnd(), 4200, 2880, 1215, 345);
+        ExpectPlaced(window.cmdOk.Hwnd(), 1710, 2880 + kMonitorRows, 1215, 345);
+        ExpectPlaced(window.cmdCancel.Hwnd(), 2955, 2880 + kMonitorRows, 1215, 345);
+        ExpectPlaced(window.cmdApply.Hwnd(), 4200, 2880 + kMonitorRows, 1215, 345);
         EXPECT_TRUE(window.cmdApply.Visible());
         EXPECT_FALSE(window.cmdApply.Enabled());
         EXPECT_TRUE(window.cmdOk.Enabled());
@@ -323,7 +346,7 @@ TEST_F(AppWindowTest, ALongStartUpFolderWrapsInsideTheFrame) {
     const RECT frame = ClientRectOf(window.frmOptions.Hwnd());
     EXPECT_GT(label.bottom - label.top, tw::TwipsToPixelsY(255)) << "two lines";
     EXPECT_LT(label.bottom, frame.bottom) << "inside the frame";
-    EXPECT_EQ(tw::TwipsToPixelsY(120 + 2160), label.top);
+    EXPECT_EQ(tw::TwipsToPixelsY(120 + 2160 + kMonitorRows), label.top);
     EXPECT_EQ(tw::TwipsToPixelsX(4815), label.right - label.left);
 }
 
@@ -573,6 +596,46 @@ TEST_F(AppWindowTest, CancelInOptionsModeRestoresTheStoredOptionsAndKeepsTheMenu
     EXPECT_TRUE(IsMenu(oldMenu));
     EXPECT_EQ(32, menu.ItemHeight);
     EXPECT_FALSE(OspreyWindow().IsLoaded());
+}
+
+TEST_F(AppWindowTest, TheMonitorsOptionsFollowTheFieldsAndOnlyOkKeepsThem) {
+    settings.Set(kSettingsApp, kSettingsSection, "StartDelay", "5");
+    List("Mail", false);
+    LoadIdle(false);
+    frmOsprey& window = Open("Options", false);
+    EXPECT_EQ("5", window.txtStartDelay.Text());
+    EXPECT_EQ("0", window.txtCloseDelay.Text());
+    EXPECT_EQ(0, window.chkNeedInternet.Value());
+    EXPECT_EQ(0, window.chkMeteredOffline.Value());
+    UserClick(window.chkNeedInternet);
+    UserClick(window.chkMeteredOffline);
+    EXPECT_TRUE(NeedInternet);
+    EXPECT_TRUE(MeteredOffline);
+    // The arrow keys in the field step it through its spin buttons.
+    SendMessageA(window.txtCloseDelay.Hwnd(), WM_KEYDOWN, VK_UP, 0);
+    SendMessageA(window.txtCloseDelay.Hwnd(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ("2", window.txtCloseDelay.Text());
+    EXPECT_EQ(2, CloseDelay);
+    window.txtStartDelay.SetText("99999");
+    EXPECT_EQ(3600, StartDelay);
+    window.txtStartDelay.SetText("");
+    EXPECT_EQ(0, StartDelay);
+    window.cmdCancel.Click();
+    EXPECT_EQ(5, StartDelay);
+    EXPECT_EQ(0, CloseDelay);
+    EXPECT_FALSE(NeedInternet);
+    EXPECT_FALSE(MeteredOffline);
+    EXPECT_FALSE(settings.Value(kSettingsApp, kSettingsSection, "CloseDelay").has_value());
+
+    frmOsprey& again = Open("Options", false);
+    again.txtCloseDelay.SetText("30");
+    UserClick(again.chkNeedInternet);
+    again.cmdOk.Click();
+    EXPECT_EQ("30", settings.Value(kSettingsApp, kSettingsSection, "CloseDelay").value_or(""));
+    EXPECT_EQ("5", settings.Value(kSettingsApp, kSettingsSection, "StartDelay").value_or(""));
+    EXPECT_EQ("True", settings.Value(kSettingsApp, kSettingsSection, "NeedInternet").value_or(""));
+    EXPECT_FALSE(settings.Value(kSettingsApp, kSettingsSection, "MeteredOffline").has_value());
+    EXPECT_EQ(30, CloseDelay);
 }
 
 TEST_F(AppWindowTest, TheCloseBoxInOptionsModeOnlyUnloads) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,13 +45,17 @@ private:
     tw::ISettingsStore* m_previous;
 };
 
-TEST(Options, LoadReadsTheThreeKeysInOrderWithTheDefaultFalse) {
+TEST(Options, LoadReadsTheThreeKeysInOrderWithTheDefaultFalseThenTheMonitorsOwn) {
     RecordingStore store;
     SetFlags(true, true, true);
     LoadOptions();
     EXPECT_EQ((std::vector<std::string>{"get OSPREY\\Options\\SmallIcons default False",
                                         "get OSPREY\\Options\\EnableState default False",
-                                        "get OSPREY\\Options\\AskFirst default False"}),
+                                        "get OSPREY\\Options\\AskFirst default False",
+                                        "get OSPREY\\Options\\StartDelay default ",
+                                        "get OSPREY\\Options\\CloseDelay default ",
+                                        "get OSPREY\\Options\\NeedInternet default False",
+                                        "get OSPREY\\Options\\MeteredOffline default False"}),
               store.calls);
     EXPECT_FALSE(SmallIcons);
     EXPECT_FALSE(EnableState);
@@ -61,10 +66,61 @@ TEST(Options, SaveWritesTheThreeFlagsInOrderAsTrueOrFalse) {
     RecordingStore store;
     SetFlags(true, false, true);
     SaveOptions();
+    // The monitor's own options at their defaults, in a store without them: looked for, not
+    // written.
     EXPECT_EQ((std::vector<std::string>{"save OSPREY\\Options\\SmallIcons = True",
                                         "save OSPREY\\Options\\EnableState = False",
-                                        "save OSPREY\\Options\\AskFirst = True"}),
+                                        "save OSPREY\\Options\\AskFirst = True",
+                                        "get OSPREY\\Options\\StartDelay default ",
+                                        "get OSPREY\\Options\\CloseDelay default ",
+                                        "get OSPREY\\Options\\NeedInternet default ",
+                                        "get OSPREY\\Options\\MeteredOffline default "}),
               store.calls);
+}
+
+TEST(Options, TheMonitorsOwnAreWrittenWhenSetAndWhenTheStoreHasThem) {
+    FakeSettingsStore store;
+    SetFlags(false, false, false);
+    StartDelay = 30;
+    CloseDelay = 0;
+    NeedInternet = true;
+    MeteredOffline = false;
+    SaveOptions();
+    EXPECT_EQ(std::optional<std::string>("30"), store.Value("OSPREY", "Options", "StartDelay"));
+    EXPECT_EQ(std::optional<std::string>("True"), store.Value("OSPREY", "Options", "NeedInternet"));
+    EXPECT_FALSE(store.Value("OSPREY", "Options", "CloseDelay"));
+    EXPECT_FALSE(store.Value("OSPREY", "Options", "MeteredOffline"));
+    StartDelay = CloseDelay = 0;
+    NeedInternet = MeteredOffline = true;
+    LoadOptions();
+    EXPECT_EQ(30, StartDelay);
+    EXPECT_EQ(0, CloseDelay);
+    EXPECT_TRUE(NeedInternet);
+    EXPECT_FALSE(MeteredOffline);
+    // Set back to the defaults: the stored keys follow, so the next run reads them so.
+    StartDelay = 0;
+    NeedInternet = false;
+    SaveOptions();
+    EXPECT_EQ(std::optional<std::string>("0"), store.Value("OSPREY", "Options", "StartDelay"));
+    EXPECT_EQ(std::optional<std::string>("False"), store.Value("OSPREY", "Options", "NeedInternet"));
+    StartDelay = 9;
+    NeedInternet = true;
+    LoadOptions();
+    EXPECT_EQ(0, StartDelay);
+    EXPECT_FALSE(NeedInternet);
+}
+
+TEST(Options, ADelayIsWholeSecondsFromZeroTo3600) {
+    const struct {
+        const char* text;
+        int seconds;
+    } cases[] = {{"", 0},       {"0", 0},        {"5", 5},       {" 12 ", 12},     {"3600", 3600},
+                 {"3601", 3600}, {"99999999999999", 3600}, {"-5", 0}, {"abc", 0},  {"12abc", 0},
+                 {"1.5", 0},     {"0x10", 0},     {"+7", 0},      {"007", 7}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.seconds, DelayOf(c.text));
+    }
 }
 
 TEST(Options, EveryCombinationRoundTrips) {

@@ -1093,4 +1093,237 @@ TEST_F(TrayWindowTest, KillAllAppsWithNothingRunningStillFlashesAndBeeps) {
     EXPECT_TRUE(processes.posted.empty());
 }
 
+// ---- StartDelay, CloseDelay, resume from sleep, NeedInternet and MeteredOffline ----
+
+class DelayedMonitorTest : public TrayWindowTest {
+protected:
+    void Delays(int start, int close) {
+        settings.Set(kSettingsApp, kSettingsSection, "StartDelay", std::to_string(start));
+        settings.Set(kSettingsApp, kSettingsSection, "CloseDelay", std::to_string(close));
+    }
+    void Wait(double seconds) { clock.now += seconds; }
+};
+
+TEST_F(DelayedMonitorTest, AConnectionIsActedOnOnlyOnceItHasLastedStartDelay) {
+    size_t mail = List("Mail", false);
+    Delays(6, 0);
+    LoadIdle(false);
+    Online();
+    Tick();
+    EXPECT_FALSE(WasConnected);
+    EXPECT_TRUE(processes.created.empty());
+    EXPECT_EQ(IDI_TRAY_CONNECTED, form->StateIconId());  // the display shows the probe
+    EXPECT_EQ("Connected: LAN (starting apps in 6 s)", form->StatusText());
+    EXPECT_EQ("Status: Connected: LAN (starting apps in 6 s)", form->lblStatus.Caption());
+    Wait(4.5);
+    Tick();
+    EXPECT_EQ("Connected: LAN (starting apps in 2 s)", form->StatusText());
+    EXPECT_TRUE(processes.created.empty());
+    Wait(1.5);
+    Tick();
+    EXPECT_TRUE(WasConnected);
+    EXPECT_EQ(1u, processes.created.size());
+    EXPECT_TRUE(Running(mail));
+    Tick();
+    EXPECT_EQ("Connected: LAN, With Apps Running", form->StatusText());
+}
+
+TEST_F(DelayedMonitorTest, AShortDropLeavesTheAppsAndALongOneClosesThemAfterCloseDelay) {
+    size_t mail = List("Mail", true);
+    Delays(0, 10);
+    LoadIdle(true);
+    Offline();
+    Tick();
+    EXPECT_EQ("Not Connected, With Apps Running (closing apps in 10 s)", form->StatusText());
+    EXPECT_EQ(IDI_TRAY_NOT_CONNECTED_APPS, form->StateIconId());
+    Wait(4);
+    Online();  // back before the delay has passed: no transition, nothing asked
+    Tick();
+    EXPECT_TRUE(WasConnected);
+    EXPECT_EQ("Connected: LAN, With Apps Running", form->StatusText());
+    EXPECT_TRUE(processes.posted.empty());
+    EXPECT_TRUE(processes.created.empty());
+    EXPECT_EQ(0, clock.beeps);
+    // A new drop waits its whole delay again, counted from the first tick that sees it.
+    Offline();
+    Wait(4);
+    Tick();
+    Wait(9);
+    Tick();
+    EXPECT_EQ("Not Connected, With Apps Running (closing apps in 1 s)", form->StatusText());
+    EXPECT_TRUE(Running(mail));
+    Wait(1);
+    Tick();
+    EXPECT_FALSE(WasConnected);
+    EXPECT_EQ(1, Posts(processes, WM_CLOSE));
+    EXPECT_FALSE(Running(mail));
+}
+
+TEST_F(DelayedMonitorTest, WithAskFirstThePromptComesAfterTheDelay) {
+    List("Mail", true);
+    Delays(0, 4);
+    SetOption("AskFirst", true);
+    LoadIdle(true);
+    Offline();
+    Tick();
+    EXPECT_TRUE(appWindow.openings.empty());
+    Wait(4);
+    Tick();
+    ASSERT_EQ(1u, appWindow.openings.size());
+    EXPECT_EQ("Kill Apps", appWindow.openings[0].mode);
+}
+
+TEST_F(DelayedMonitorTest, DisableEndsAWaitAndEnableStartsAnother) {
+    size_t mail = List("Mail", true);
+    Delays(0, 10);
+    LoadIdle(true);
+    Offline();
+    Tick();
+    Wait(8);
+    form->tmrCheckConnection.SetEnabled(false);
+    Tick();
+    EXPECT_EQ("Disabled", form->StatusText());
+    Wait(30);
+    form->tmrCheckConnection.SetEnabled(true);
+    Tick();
+    EXPECT_EQ("Not Connected, With Apps Running (closing apps in 10 s)", form->StatusText());
+    EXPECT_TRUE(Running(mail));
+    EXPECT_TRUE(WasConnected);
+}
+
+TEST_F(DelayedMonitorTest, LoadWithAConnectionAndStartDelayLaunchesAfterTheDelay) {
+    List("Mail", false);
+    Delays(5, 0);
+    Online();
+    Load();
+    EXPECT_TRUE(processes.created.empty());
+    EXPECT_FALSE(WasConnected);
+    EXPECT_EQ("Connected: LAN (starting apps in 5 s)", form->StatusText());
+    Wait(5);
+    Tick();
+    EXPECT_EQ(1u, processes.created.size());
+}
+
+// Runs the messages the window has been posted.
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+TEST_F(DelayedMonitorTest, AResumeRunsATickAndSleepCountsTowardNoDelay) {
+    size_t mail = List("Mail", true);
+    Delays(0, 10);
+    LoadIdle(true);
+    Offline();
+    Tick();  // the drop is seen before the sleep
+    Wait(3600);  // asleep
+    // Going to sleep runs nothing; each of the two resume events runs one tick.
+    const WPARAM events[] = {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND};
+    const int ticks[] = {0, 1, 1};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        probe.calls = 0;
+        EXPECT_EQ(TRUE, SendMessageA(form->Hwnd(), WM_POWERBROADCAST, events[i], 0));
+        PumpMessages();
+        EXPECT_EQ(ticks[i], probe.calls);
+    }
+    // The drop seen after waking waits its whole delay from the wake-up.
+    EXPECT_EQ("Not Connected, With Apps Running (closing apps in 10 s)", form->StatusText());
+    EXPECT_TRUE(Running(mail));
+    Wait(10);
+    Tick();
+    EXPECT_FALSE(Running(mail));
+}
+
+TEST_F(DelayedMonitorTest, BothDelaysZeroActAtTheFirstTickAsAlways) {
+    size_t mail = List("Mail", true);
+    Delays(0, 0);
+    LoadIdle(true);
+    Offline();
+    Tick();
+    EXPECT_EQ("Not Connected, With Apps Running", form->StatusText());  // shown before the batch
+    EXPECT_FALSE(Running(mail));
+    Online();
+    Tick();
+    EXPECT_TRUE(Running(mail));
+}
+
+struct HoldRow {
+    const char* name;
+    bool needInternet, meteredOffline;
+    tw::NetworkAnswer answer;
+    const char* tooltip;
+};
+
+void PrintTo(const HoldRow& row, std::ostream* out) { *out << row.name; }
+
+tw::NetworkAnswer Manager(DWORD connectivity, bool signIn, DWORD cost) {
+    tw::NetworkAnswer answer;
+    answer.hasConnectivity = answer.hasCost = true;
+    answer.connectivity = connectivity;
+    answer.signIn = signIn;
+    answer.cost = cost;
+    return answer;
+}
+
+class HeldBackConnection : public TrayWindowTest, public ::testing::WithParamInterface<HoldRow> {};
+
+TEST_P(HeldBackConnection, ShowsWhyAndClosesTheApps) {
+    const HoldRow& row = GetParam();
+    SCOPED_TRACE(row.name);
+    tw::test::FakeNetworkList manager;
+    manager.answer = row.answer;
+    size_t mail = List("Mail", true);
+    SetOption("NeedInternet", row.needInternet);
+    SetOption("MeteredOffline", row.meteredOffline);
+    LoadIdle(true);
+    Online();
+    Tick();
+    EXPECT_EQ(1, manager.asked);
+    EXPECT_EQ(row.tooltip, form->StatusText());
+    if (std::string(row.tooltip).compare(0, 9, "Connected") == 0) {
+        EXPECT_EQ(IDI_TRAY_CONNECTED_APPS, form->StateIconId());
+        EXPECT_TRUE(Running(mail));
+    } else {
+        EXPECT_FALSE(WasConnected);
+        EXPECT_FALSE(Running(mail));
+        Tick();  // nothing left running
+        EXPECT_EQ(IDI_TRAY_NOT_CONNECTED, form->StateIconId());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HeldBackConnection,
+    ::testing::Values(
+        HoldRow{"internet", true, true, Manager(0x60, false, 1), "Connected: LAN, With Apps Running"},
+        HoldRow{"local_only", true, false, Manager(0x20, false, 1), "Not Connected: No Internet Access, With Apps Running"},
+        HoldRow{"sign_in", true, false, Manager(0x60, true, 1), "Not Connected: Sign-in Required, With Apps Running"},
+        HoldRow{"metered", false, true, Manager(0x60, false, 4), "Not Connected: Metered Connection, With Apps Running"}),
+    [](const ::testing::TestParamInfo<HoldRow>& row) { return std::string(row.param.name); });
+
+TEST_F(DelayedMonitorTest, ALongTooltipGoesInTheLongerRecordOrIsCutForAnOldShell) {
+    tw::test::FakeNetworkList manager;
+    manager.answer = Manager(0x60, true, 1);
+    List("Mail", true);
+    Delays(0, 3600);
+    SetOption("NeedInternet", true);
+    LoadIdle(true);
+    Online();
+    Tick();
+    const std::string text = "Not Connected: Sign-in Required, With Apps Running (closing apps in 3600 s)";
+    EXPECT_EQ(text, form->StatusText());
+    ASSERT_EQ(1, tray.Count(NIM_MODIFY));
+    const NOTIFYICONDATAA& data = tray.Last(NIM_MODIFY)->data;
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), data.cbSize);
+    EXPECT_EQ(text, FullTrayTip(data));
+    // A shell that refuses it gets the original record, the text cut to 63 characters.
+    tray.calls.clear();
+    tray.result = false;
+    Wait(1);
+    Tick();
+    ASSERT_EQ(2, tray.Count(NIM_MODIFY));
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), tray.calls[1].data.cbSize);
+    EXPECT_EQ(63u, FullTrayTip(tray.calls[1].data).size());
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <wininet.h>
 
+#include "startup/RegSet.h"
+
 namespace tw::tray {
 namespace {
 
@@ -48,11 +50,40 @@ std::string StatusTextOf(std::int32_t code) {
     }
 }
 
-std::int32_t GetConnectionState() {
+ConnectionHold HoldOf(const NetworkAnswer& answer, bool needInternet, bool meteredOffline) {
+    if (needInternet && answer.hasConnectivity) {
+        if (answer.signIn) return ConnectionHold::SignIn;
+        if (!(answer.connectivity & (kNlmIpv4Internet | kNlmIpv6Internet))) return ConnectionHold::NoInternet;
+    }
+    const DWORD metered = kNlmCostFixed | kNlmCostVariable | kNlmCostOverDataLimit | kNlmCostCongested | kNlmCostRoaming;
+    if (meteredOffline && answer.hasCost && (answer.cost & metered)) return ConnectionHold::Metered;
+    return ConnectionHold::None;
+}
+
+ConnectionProbeResult ProbeConnection() {
+    ConnectionProbeResult probe;
     DWORD flags = 0;
     bool connected = ConnectionProbe().GetConnectedState(flags);
-    return ConnectionStateOf(connected, flags);
+    probe.code = ConnectionStateOf(connected, flags);
+    // The idle tick costs what it always did: the manager is asked only while an option
+    // wants it and only about a connection the first call saw.
+    if (probe.code == kNotConnected || !(NeedInternet || MeteredOffline)) return probe;
+    probe.hold = HoldOf(NetworkList().Ask(NeedInternet, MeteredOffline), NeedInternet, MeteredOffline);
+    if (probe.hold != ConnectionHold::None) probe.code = kNotConnected;
+    return probe;
 }
+
+std::string StatusTextOf(const ConnectionProbeResult& probe) {
+    switch (probe.hold) {
+    case ConnectionHold::NoInternet: return "Not Connected: No Internet Access";
+    case ConnectionHold::SignIn: return "Not Connected: Sign-in Required";
+    case ConnectionHold::Metered: return "Not Connected: Metered Connection";
+    case ConnectionHold::None: break;
+    }
+    return StatusTextOf(probe.code);
+}
+
+std::int32_t GetConnectionState() { return ProbeConnection().code; }
 
 std::string ConnectionStatusText() { return StatusTextOf(GetConnectionState()); }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "NetworkList.h"
+
 namespace tw::tray {
 
 // The platform call. Tests install a fake that gives any result and flags word.
@@ -36,7 +38,31 @@ std::int32_t ConnectionStateOf(bool connected, DWORD flags);
 // The status text of a code ("Connection Error" for a code the probe never gives).
 std::string StatusTextOf(std::int32_t code);
 
-// Probes now and gives the state code.
+// Why a connection that InternetGetConnectedState reports is held back as not connected,
+// with the options NeedInternet and MeteredOffline (none when both are off).
+enum class ConnectionHold { None, NoInternet, SignIn, Metered };
+
+// What the Network List Manager's answer holds back: a sign-in page, then no IPv4 or IPv6
+// Internet connectivity (with `needInternet`), then a cost that is variable, fixed, over its
+// data limit, congested or roaming (with `meteredOffline`). A part the manager could not
+// answer holds nothing back.
+ConnectionHold HoldOf(const NetworkAnswer& answer, bool needInternet, bool meteredOffline);
+
+// One probe: the state code, and why it is 0 when the options held a connection back.
+struct ConnectionProbeResult {
+    std::int32_t code = kNotConnected;
+    ConnectionHold hold = ConnectionHold::None;
+};
+// Probes now: InternetGetConnectedState, and, only when it reports a connection and
+// NeedInternet or MeteredOffline is on, the Network List Manager (a fresh question each
+// time).
+ConnectionProbeResult ProbeConnection();
+// The status text of a probe: that of its code, or for a held-back connection
+// "Not Connected: No Internet Access", "Not Connected: Sign-in Required" or
+// "Not Connected: Metered Connection".
+std::string StatusTextOf(const ConnectionProbeResult& probe);
+
+// Probes now (ProbeConnection) and gives the state code.
 std::int32_t GetConnectionState();
 // Probes now (a probe of its own) and gives the status text of the result.
 std::string ConnectionStatusText();

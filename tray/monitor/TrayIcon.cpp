@@ -77,6 +77,11 @@ std::string TrayTip(const NOTIFYICONDATAA& data) {
     return std::string(data.szTip, end ? end : data.szTip + kTrayTipChars);
 }
 
+std::string FullTrayTip(const NOTIFYICONDATAA& data) {
+    const char* end = static_cast<const char*>(std::memchr(data.szTip, '\0', sizeof(data.szTip)));
+    return std::string(data.szTip, end ? end : data.szTip + sizeof(data.szTip));
+}
+
 void FillTrayIconData(HWND window, HICON icon, const std::string& tip) {
     TrayIconData = NOTIFYICONDATAA{};
     // The record as the first shell versions know it: with this size every shell takes it
@@ -98,14 +103,30 @@ void DeleteTrayIcon() {
     g_trayShowsRecord = false;
 }
 
+void SetLongTrayTip(NOTIFYICONDATAA& data, const std::string& tip) {
+    const size_t length = std::min<size_t>(tip.size(), kLongTrayTipChars - 1);
+    std::memcpy(data.szTip, tip.data(), length);
+    data.szTip[length] = '\0';
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+}
+
 void UpdateTrayIcon(HICON icon, const std::string& text) {
     NOTIFYICONDATAA next = TrayIconData;
     next.hIcon = icon;
+    next.cbSize = NOTIFYICONDATAA_V1_SIZE;
     SetTrayTip(next, text);
-    if (g_trayShowsRecord && next.hIcon == TrayIconData.hIcon && TrayTip(next) == TrayTip(TrayIconData))
+    const bool longTip = text.size() >= kTrayTipChars;
+    if (longTip) SetLongTrayTip(next, text);
+    if (g_trayShowsRecord && next.hIcon == TrayIconData.hIcon && next.cbSize == TrayIconData.cbSize &&
+        FullTrayTip(next) == FullTrayTip(TrayIconData))
         return;
     TrayIconData = next;
     // A refused modification is sent again at the next update, changed or not.
+    g_trayShowsRecord = TrayIconApi().NotifyIcon(NIM_MODIFY, TrayIconData);
+    if (g_trayShowsRecord || !longTip) return;
+    // A shell older than version 5 takes only the original record: the tip cut to fit it.
+    TrayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    SetTrayTip(TrayIconData, text);
     g_trayShowsRecord = TrayIconApi().NotifyIcon(NIM_MODIFY, TrayIconData);
 }
 

@@ -40,12 +40,21 @@ void FillTrayIconData(HWND window, HICON icon, const std::string& tip);
 void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
 // The tip field up to its NUL.
 std::string TrayTip(const NOTIFYICONDATAA& data);
+// The tip field of the record shell version 5 takes (NOTIFYICONDATAA_V2_SIZE): 128
+// characters. Only the texts of the monitor's own options (a delay's countdown after a long
+// status) need it.
+constexpr int kLongTrayTipChars = 128;
+// Puts a tip of up to 127 characters and a NUL into the record and gives it that size.
+void SetLongTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
+// The tip up to its NUL, whichever size the record has.
+std::string FullTrayTip(const NOTIFYICONDATAA& data);
 
 // Shell_NotifyIconA with TrayIconData: NIM_ADD, NIM_DELETE.
 void AddTrayIcon();
 void DeleteTrayIcon();
 // Puts `icon` and the tooltip `text` on the tray icon (NIM_MODIFY); the other fields stay
-// as set at load. Nothing is sent when the shell already shows that icon and text (its last
+// as set at load. A text longer than 63 characters goes in the longer record; a shell that
+// refuses it is sent the original record with the text cut to 63. Nothing is sent when the shell already shows that icon and text (its last
 // add or modify with them succeeded).
 void UpdateTrayIcon(HICON icon, const std::string& text);
 

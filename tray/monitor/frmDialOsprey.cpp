@@ -1,6 +1,8 @@
 // frmDialOsprey: load and unload, the tick, the status window and the tray icon's messages.
 #include "frmDialOsprey.h"
 
+#include <cmath>
+
 #include "AppWindow.h"
 #include "Clock.h"
 #include "Connection.h"
@@ -25,6 +27,8 @@ constexpr int kClientHeight = 480;
 constexpr int kLabelRightMargin = 215;
 
 constexpr unsigned kTickMs = 2000;
+// Posted to itself when the system resumes from sleep.
+constexpr UINT kResumedMessage = WM_APP + 1;
 
 // Broadcast by the shell to every top-level window when it (re)creates the taskbar.
 UINT TaskbarCreatedMessage() {
@@ -78,7 +82,9 @@ void frmDialOsprey::Form_Load() {
     if (!SetTopmost(Hwnd(), true)) MsgBox("Non-Critical ERROR: Couldn't make window topmost.", MB_OK);
     CentreOnScreen();
     tmrCheckConnection.SetEnabled(EnableState ? LoadEnabledSetting() : true);
-    WasConnected = GetConnectionState() != kNotConnected;
+    // With StartDelay set, a connection that is up at start waits its delay like one that
+    // comes up later: the first tick begins the wait.
+    WasConnected = GetConnectionState() != kNotConnected && !(StartDelay > 0 && tmrCheckConnection.Enabled());
     // No test of its own whether the applications run: the batch skips the running ones
     // and the application window decides what it offers.
     if (WasConnected && tmrCheckConnection.Enabled()) {
@@ -119,6 +125,17 @@ LRESULT frmDialOsprey::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (m_iconAdded) AddTrayIcon();
         return 0;
     }
+    if (msg == WM_POWERBROADCAST) {
+        // Back from sleep or hibernation: a fresh look at once, run from the message queue
+        // rather than inside the system's broadcast, which waits for the answer.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            PostMessageA(Hwnd(), kResumedMessage, 0, 0);
+        return TRUE;
+    }
+    if (msg == kResumedMessage) {
+        if (IsLoaded()) Resumed();
+        return 0;
+    }
     if (msg == kTrayCallbackMessage) {
         // From the tray icon, lParam is the mouse message over it. A real mouse move over
         // the shown status window has its position there, which never reads as a button
@@ -149,35 +166,39 @@ void frmDialOsprey::SetStatusLabel(const std::string& text) {
 void frmDialOsprey::tmrCheckConnection_Timer() {
     RefreshProcessIDs();
     if (!tmrCheckConnection.Enabled()) {
-        // Monitor off: the off display only; WasConnected keeps its value.
+        // Monitor off: the off display only; WasConnected keeps its value, and a change
+        // waiting for its delay is forgotten.
+        m_changeWaits = false;
         m_statusText = "Disabled";
         SetStatusLabel(std::string());
         ShowStateIcon(IDI_TRAY_DISABLED);
         UpdateTrayIcon(m_trayIcon.Icon(), m_statusText);
         return;
     }
-    const std::int32_t state = GetConnectionState();
-    const bool connected = state != kNotConnected;
+    const ConnectionProbeResult probe = ProbeConnection();
+    const bool connected = probe.code != kNotConnected;
     const bool appsRunning = AnyAppRunning();
-    if (connected) {
-        // The text of the probe acted on, never of a second one, so the tooltip always
-        // matches the icon.
-        m_statusText = StatusTextOf(state);
-        if (appsRunning) m_statusText += ", With Apps Running";
+    const int secondsLeft = SecondsBeforeActing(connected);
+    // The text of the probe acted on, never of a second one, so the tooltip always
+    // matches the icon.
+    m_statusText = StatusTextOf(probe);
+    if (appsRunning) m_statusText += ", With Apps Running";
+    if (secondsLeft > 0)
+        m_statusText += (connected ? " (starting apps in " : " (closing apps in ") + std::to_string(secondsLeft) + " s)";
+    if (connected)
         ShowStateIcon(appsRunning ? IDI_TRAY_CONNECTED_APPS : IDI_TRAY_CONNECTED);
-    } else {
-        m_statusText = appsRunning ? "Not Connected, With Apps Running" : "Not Connected";
+    else
         ShowStateIcon(appsRunning ? IDI_TRAY_NOT_CONNECTED_APPS : IDI_TRAY_NOT_CONNECTED);
-    }
     SetStatusLabel("Status: " + m_statusText);
     UpdateTrayIcon(m_trayIcon.Icon(), m_statusText);
 
-    if (connected == WasConnected) return;
+    if (connected == WasConnected || secondsLeft > 0) return;
     // A tick nested in the open application window (any mode) leaves the change alone; the
     // next tick that finds the window closed acts on the state it then sees.
     if (IsAppWindowOpen()) return;
     // Before any prompt or batch: a nested tick that sees the same state does nothing.
     WasConnected = connected;
+    m_changeWaits = false;
     if (connected) {
         if (AnyAppNotRunning()) {
             if (AskFirst)
@@ -197,6 +218,29 @@ void frmDialOsprey::tmrCheckConnection_Timer() {
             ShowStatus();
         }
     }
+}
+
+int frmDialOsprey::SecondsBeforeActing(bool connected) {
+    const int delay = connected ? StartDelay : CloseDelay;
+    if (connected == WasConnected || delay <= 0) {
+        // Back to the state acted on (the change made no transition), or no delay to wait.
+        m_changeWaits = false;
+        return 0;
+    }
+    const double now = Clock().Now();
+    if (!m_changeWaits || m_changeConnects != connected) {
+        m_changeWaits = true;
+        m_changeConnects = connected;
+        m_changeSeenAt = now;
+    }
+    const double left = delay - (now - m_changeSeenAt);
+    return left > 0 ? static_cast<int>(std::ceil(left)) : 0;
+}
+
+void frmDialOsprey::Resumed() {
+    // Time asleep counts toward no delay: a change seen from now on waits its full delay.
+    m_changeWaits = false;
+    tmrCheckConnection_Timer();
 }
 
 void frmDialOsprey::lblStatus_Change() {

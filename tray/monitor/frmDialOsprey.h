@@ -68,6 +68,10 @@ public:
     // from the user's window.
     void ShowStatusWindow();
 
+    // The system is back from sleep: a change waiting for its delay starts its wait again,
+    // and one tick runs at once. WM_POWERBROADCAST's resume events come here.
+    void Resumed();
+
     // The current status: the tray tooltip ("Disabled", "Connected: LAN", ...).
     const std::string& StatusText() const { return m_statusText; }
     // The icon resource the last tick showed (0 before the first tick: the start-up 702).
@@ -92,11 +96,19 @@ private:
     // switched off, the status window shown, a beep; then the timer back on (or, when it
     // was off, one tick run) and the window hidden.
     bool BeginBatch();
+    // With StartDelay or CloseDelay set, a change of connection waits: the seconds still to
+    // wait before a tick that sees `connected` may act on it (0: act now). Counts from the
+    // first tick that saw the change; a tick that sees the state acted on ends the wait.
+    int SecondsBeforeActing(bool connected);
     void EndBatch(bool timerWasEnabled);
 
     std::string m_statusText;
     int m_stateIconId = 0;
-    bool m_iconAdded = false;  // between the load's NIM_ADD and the unload's NIM_DELETE
+    bool m_iconAdded = false;
+    // The change waiting for its delay: which way, and when the first tick saw it.
+    bool m_changeWaits = false;
+    bool m_changeConnects = false;
+    double m_changeSeenAt = 0;  // between the load's NIM_ADD and the unload's NIM_DELETE
     // The picture whose handle the tray icon shows; kept apart from imgTrayIcon, which the
     // batches give the applications' icons, so that the handle lives as long as the shell
     // may be asked to show it again.

@@ -31,6 +31,11 @@ constexpr int kButtonGap = 30;
 constexpr int kColumnWidth = 2580;
 // Room kept below the options frame's last label, above the frame's border.
 constexpr int kFrameBottomMargin = 90;
+// The rows of the monitor's own options, 480 twips each as the check boxes above them: the
+// frame, and in Options mode the window, are that much higher than the list modes' layout.
+constexpr int kRow = 480;
+constexpr int kMonitorOptionsHeight = 4 * kRow;
+constexpr int kFirstMonitorRow = 1320 + kRow;
 
 const char kKeyPrefix[] = "key-";
 const char kStartUpFolderTip[] = "This is the folder were the Online StartUp shortcuts are located. ";
@@ -94,7 +99,7 @@ void frmOsprey::CreateControls() {
     lvwApps.AddColumn("Path & Filename", kColumnWidth);
     lvwApps.OnCheckChanged = [this](int) { lvwApps_ItemCheck(); };
 
-    frmOptions.Create(*this, "General", {120, 120, 5295, 2655});
+    frmOptions.Create(*this, "General", {120, 120, 5295, 2655 + kMonitorOptionsHeight});
     chkSmallIcons.Create(*this, "Show &small icons in menu", {240, 360, 2175, 255}, &frmOptions);
     chkSmallIcons.SetToolTip("Reduces the size of the menu.");
     chkSmallIcons.OnClick = [this] { chkSmallIcons_Click(); };
@@ -104,10 +109,12 @@ void frmOsprey::CreateControls() {
     chkAskFirst.Create(*this, "&Ask before manipulating apps", {240, 1320, 2775, 255}, &frmOptions);
     chkAskFirst.SetToolTip("Prompt the user before launching or killing any apps.");
     chkAskFirst.OnClick = [this] { chkAskFirst_Click(); };
-    lblStartupCaption.Create(*this, "&Online StartUp Folder:", {240, 1920, 1560, 195}, false, &frmOptions);
+    CreateMonitorOptions();
+    lblStartupCaption.Create(*this, "&Online StartUp Folder:", {240, 1920 + kMonitorOptionsHeight, 1560, 195}, false,
+                             &frmOptions);
     lblStartupCaption.SetToolTip(kStartUpFolderTip);
     WidenToText(lblStartupCaption);
-    lblStartUpFolder.Create(*this, std::string(), {240, 2160, 4815, 255}, false, &frmOptions);
+    lblStartUpFolder.Create(*this, std::string(), {240, 2160 + kMonitorOptionsHeight, 4815, 255}, false, &frmOptions);
     lblStartUpFolder.SetUseMnemonic(false);  // a folder name: "&" is shown as itself
     lblStartUpFolder.SetToolTip(kStartUpFolderTip);
 
@@ -127,6 +134,39 @@ void frmOsprey::CreateControls() {
     cmdApply.SetVisible(false);
 }
 
+void frmOsprey::CreateMonitorOptions() {
+    int top = kFirstMonitorRow;
+    chkNeedInternet.Create(*this, "Require &Internet access", {240, top, 4815, 255}, &frmOptions);
+    chkNeedInternet.SetToolTip("A network without Internet access, or behind a sign-in page, counts as not connected.");
+    chkNeedInternet.OnClick = [this] { chkNeedInternet_Click(); };
+    top += kRow;
+    chkMeteredOffline.Create(*this, "Treat &metered connections as not connected", {240, top, 4815, 255}, &frmOptions);
+    chkMeteredOffline.SetToolTip("A connection that costs by the amount of data counts as not connected.");
+    chkMeteredOffline.OnClick = [this] { chkMeteredOffline_Click(); };
+    top += kRow;
+    CreateDelayRow(lblStartDelay, txtStartDelay, updStartDelay, lblStartDelayUnit, "Wait before s&tarting apps:",
+                   "How long the connection must be up before the apps are started.", top);
+    txtStartDelay.OnChange = [this] { txtStartDelay_Change(); };
+    top += kRow;
+    CreateDelayRow(lblCloseDelay, txtCloseDelay, updCloseDelay, lblCloseDelayUnit, "Wait before c&losing apps:",
+                   "How long the connection must be down before the apps are closed.", top);
+    txtCloseDelay.OnChange = [this] { txtCloseDelay_Change(); };
+}
+
+void frmOsprey::CreateDelayRow(Label& caption, TextBox& field, SpinButton& spin, Label& unit, const char* text,
+                               const char* tip, int top) {
+    // The label's access key moves to the field created right after it.
+    caption.Create(*this, text, {240, top + 45, 2100, 195}, false, &frmOptions);
+    caption.SetToolTip(tip);
+    WidenToText(caption);
+    const int fieldLeft = std::max(2400, caption.Left() + caption.Width() + 60);
+    field.Create(*this, "0", {fieldLeft, top, 615, 285}, &frmOptions, ES_NUMBER);
+    field.SetToolTip(tip);
+    spin.Create(*this, field, 0, kMaxDelaySeconds, {fieldLeft + 615, top, 240, 285}, &frmOptions);
+    unit.Create(*this, "seconds", {fieldLeft + 615 + 240 + 90, top + 45, 900, 195}, false, &frmOptions);
+    WidenToText(unit);
+}
+
 void frmOsprey::Form_Load() {
     CentreOnScreen();
     if (!SetTopmost(Hwnd(), true)) MsgBox("Non-Critical ERROR: Couldn't make window topmost.", MB_OK);
@@ -136,6 +176,10 @@ void frmOsprey::Form_Load() {
 
     if (IsOptionsMode(mode)) {
         lvwApps.SetVisible(false);
+        // Room for the monitor's options: the window grows downwards, the buttons with it.
+        Move(Left(), Top(), Width(), Height() + kMonitorOptionsHeight);
+        CentreOnScreen();
+        cmdCancel.Move(cmdCancel.Left(), cmdCancel.Top() + kMonitorOptionsHeight);
         frmOptions.Move(120, 120);
         frmOptions.SetVisible(true);
         // One row ending where Cancel stood, 30 twips apart: Ok, Cancel, Apply.
@@ -151,6 +195,10 @@ void frmOsprey::Form_Load() {
         chkEnableState.SetValue(EnableState ? 1 : 0);
         chkSmallIcons.SetValue(SmallIcons ? 1 : 0);
         chkAskFirst.SetValue(AskFirst ? 1 : 0);
+        chkNeedInternet.SetValue(NeedInternet ? 1 : 0);
+        chkMeteredOffline.SetValue(MeteredOffline ? 1 : 0);
+        updStartDelay.SetValue(StartDelay);
+        updCloseDelay.SetValue(CloseDelay);
     }
 
     // Every application's icon, whatever the mode.
@@ -196,6 +244,10 @@ void frmOsprey::lvwApps_ItemCheck() {
 void frmOsprey::chkSmallIcons_Click() { SmallIcons = chkSmallIcons.Value() == 1; }
 void frmOsprey::chkEnableState_Click() { EnableState = chkEnableState.Value() == 1; }
 void frmOsprey::chkAskFirst_Click() { AskFirst = chkAskFirst.Value() == 1; }
+void frmOsprey::chkNeedInternet_Click() { NeedInternet = chkNeedInternet.Value() == 1; }
+void frmOsprey::chkMeteredOffline_Click() { MeteredOffline = chkMeteredOffline.Value() == 1; }
+void frmOsprey::txtStartDelay_Change() { StartDelay = DelayOf(txtStartDelay.Text()); }
+void frmOsprey::txtCloseDelay_Change() { CloseDelay = DelayOf(txtCloseDelay.Text()); }
 
 void frmOsprey::cmdOk_Click() {
     Hide();

@@ -1,7 +1,7 @@
 // frmOsprey: Lookout's one visible window, the application window. In "Launch Apps" mode it
 // lists the Online StartUp applications that are not running, in "Kill Apps" mode those
 // that run, each with a check box, and OK launches or closes the checked ones; in "Options"
-// mode it shows the three options and the Online StartUp folder, and OK keeps them. The
+// mode it shows the options and the Online StartUp folder, and OK keeps them. The
 // opener sets AppWindowMode (and AutoPrompt when the program asks on its own initiative)
 // and shows it modally; each opening is a fresh instance that unloads on OK or Cancel.
 #pragma once
@@ -24,6 +24,17 @@ public:
     CheckBox chkSmallIcons;
     CheckBox chkEnableState;
     CheckBox chkAskFirst;
+    // The monitor's own options, under the three above.
+    CheckBox chkNeedInternet;
+    CheckBox chkMeteredOffline;
+    Label lblStartDelay;
+    TextBox txtStartDelay;
+    SpinButton updStartDelay;
+    Label lblStartDelayUnit;
+    Label lblCloseDelay;
+    TextBox txtCloseDelay;
+    SpinButton updCloseDelay;
+    Label lblCloseDelayUnit;
     Label lblStartupCaption;
     Label lblStartUpFolder;
     Button cmdOk;
@@ -41,6 +52,11 @@ public:
     void chkSmallIcons_Click();
     void chkEnableState_Click();
     void chkAskFirst_Click();
+    void chkNeedInternet_Click();
+    void chkMeteredOffline_Click();
+    // A delay field sets its option at once (DelayOf of its text).
+    void txtStartDelay_Change();
+    void txtCloseDelay_Change();
 
     // The mode as the window recognises it: "Kill" as the first four characters of
     // AppWindowMode, exactly "Options", or else Launch.
@@ -55,6 +71,11 @@ protected:
     void Form_Unload() override;
 
 private:
+    // The monitor's options, under the three check boxes; a delay row is a caption, a number
+    // field with spin buttons and "seconds".
+    void CreateMonitorOptions();
+    void CreateDelayRow(Label& caption, TextBox& field, SpinButton& spin, Label& unit, const char* text,
+                        const char* tip, int top);
     // Appends the entry of application `index`, checked or not.
     void AddEntry(size_t index, bool checked);
     // The application index of list row `row` (from its key "key-<i>"), or -1.
