@@ -58,6 +58,13 @@ std::vector<std::string> Texts(const FakePrompter& prompter) {
     return texts;
 }
 
+// Backslashes doubled, as a REMOVED.REG line holds a path.
+std::string EscapeForReg(const std::string& text) {
+    std::string escaped;
+    for (char c : text) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+}
+
 class ShortcutTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -400,6 +407,32 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
         EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE, RegView::Native));
         EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Refused\"="));
     }
+}
+
+TEST_F(RegShortcutsTest, AValueWhoseNameHasALineBreakGetsNoShortcutStaysAndTheOthersGoOn) {
+    // Any program may write such a name into the current user's Run key; written as it is,
+    // its lines would be read as a section and a value of the writer's choosing.
+    const std::string injected = "Inj\\x\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000001\r\nX";
+    const std::string v1 = Program("acc apps\\v1.exe"), v2 = Program("acc apps\\v2.exe");
+    Run({Item("Inj", injected, v1), Item("Plain", "Plain", v2), Item("CR", "Lone\rCR", v1),
+         Item("LF", "Lone\nLF", v1)});
+    const std::string refused = "Non-Critical ERROR: REMOVED.REG can't hold the value named \"";
+    const std::string kept = "\". It was left in the registry, and no shortcut was made.";
+    EXPECT_EQ((std::vector<std::string>{
+                  refused + "Inj\\x<CR><LF>[HKEY_CURRENT_USER]<CR><LF>@=dword:00000001<CR><LF>X" + kept, kCreated,
+                  refused + "Lone<CR>CR" + kept, refused + "Lone<LF>LF" + kept}),
+              Texts(m_prompter));
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+    EXPECT_EQ(4, m_steps);
+    for (const char* name : {"Inj.lnk", "CR.lnk", "LF.lnk"}) EXPECT_FALSE(tw::test::FileThere(m_online + name)) << name;
+    EXPECT_TRUE(ReadLink(m_online + "Plain.lnk").read);
+    EXPECT_TRUE(ValueThere(injected));
+    EXPECT_TRUE(ValueThere("Lone\rCR"));
+    EXPECT_TRUE(ValueThere("Lone\nLF"));
+    EXPECT_FALSE(ValueThere("Plain"));
+    const std::string path = m_keys->Path();
+    EXPECT_EQ("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + path + "]\r\n\"Plain\"=\"" + EscapeForReg(v2) + "\"\r\n",
+              tw::test::ReadFileBytes(m_programs + "removed.reg"));
 }
 
 // ---- Nothing is deleted before what replaces it is on the disk ----------------------------

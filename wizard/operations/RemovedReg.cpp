@@ -352,6 +352,13 @@ bool IsWholeRegFile(const std::string& bytes) {
                                               file.unicode ? std::string("\r\0\n\0", 4) : "\r\n") == 0;
 }
 
+// A value name as a line of the file sets it: regedit's @ for the default value (the empty
+// name), otherwise quoted, with backslashes escaped like data (regedit reads "\\" and "\""
+// in both).
+std::string RegNameText(const std::string& valueName) {
+    return valueName.empty() ? std::string("@") : QuoteRegString(EscapeBackslashes(valueName));
+}
+
 std::string ErrorNumberText(int number) {
     // The number as the language's Str$ gives it: a blank where a plus sign would go.
     return number < 0 ? std::to_string(number) : " " + std::to_string(number);
@@ -412,8 +419,25 @@ void RecoverRemovedReg() {
     sys::RemoveFile(next);
 }
 
+bool RegFileCarriesName(const std::string& valueName) {
+    return valueName.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+std::string VisibleName(const std::string& name) {
+    std::string shown;
+    for (char c : name) {
+        if (c == '\r') shown += "<CR>";
+        else if (c == '\n') shown += "<LF>";
+        else if (c == '\0') shown += "<NUL>";
+        else shown += c;
+    }
+    return shown;
+}
+
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
                     const std::string& commandLine, RegView view) {
+    // Checked before anything is read or written: such a name would add lines of its own.
+    if (!RegFileCarriesName(valueName)) return false;
     const std::string file = RemovedRegFile();
     // First, so that a file a cut-short export left only in its new name counts as there.
     RecoverRemovedReg();
@@ -439,8 +463,7 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
         value.bytes = LittleEndian(units);
     }
     const std::string section = RunKeyFullPath(hiveName, view);
-    // Names are escaped like data: regedit reads "\\" and "\"" in both.
-    const std::string key = QuoteRegString(EscapeBackslashes(valueName));
+    const std::string key = RegNameText(valueName);
     std::string data;
     if (!contents.unicode && (!FitsAnsi(section) || !FitsAnsi(key) || !DataText(value, false, data)))
         MakeUnicode(contents);

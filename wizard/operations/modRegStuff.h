@@ -147,8 +147,19 @@ bool ReadRunValue(const std::string& hiveName, const std::string& valueName, Run
 // its earlier entries kept. The whole new file is written and flushed beside the old one
 // and moved over it: true when that move was made; otherwise the old file is as it was.
 
+// A value whose name REMOVED.REG cannot carry (RegFileCarriesName) is refused: false, and
+// nothing is written.
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
                     const std::string& commandLine, RegView view = RegView::Shared);
+
+// Whether REMOVED.REG can carry a value of this name so that regedit reads back that name
+// and nothing else, in either form of the file: false for a name holding a line break (CR or
+// LF), which would end its line and let the rest of the name be read as lines of their own,
+// or a NUL. (Data is always carried: what a quoted string cannot hold is written in hex.)
+bool RegFileCarriesName(const std::string& valueName);
+
+// `name` as a message shows it: CR, LF and NUL written as <CR>, <LF> and <NUL>.
+std::string VisibleName(const std::string& name);
 
 // Deletes the value from the named hive's Run key ("HKEY_CURRENT_USER" or
 // "HKEY_LOCAL_MACHINE", exactly) in `view`, opened for setting values only. Shows

@@ -26,6 +26,12 @@ const char* const kIcqProgram = "ICQ.EXE";
 const char* const kExportFailedMessage =
     "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
 
+// Shown for a value whose name REMOVED.REG cannot carry: no shortcut, the value stays.
+std::string UncarriedNameMessage(const std::string& valueName) {
+    return "Non-Critical ERROR: REMOVED.REG can't hold the value named \"" +
+           modRegStuff::VisibleName(valueName) + "\". It was left in the registry, and no shortcut was made.";
+}
+
 // Shortcut fields for one Run value.
 struct LinkFields {
     std::string path;
@@ -70,6 +76,11 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
                         const std::string& onlineStartupPath, const ProgressView& progress) {
     for (const RegItem& item : regSelection) {
         if (progress.step) progress.step();
+        // Refused before its shortcut is made: the value could never be deleted safely.
+        if (!modRegStuff::RegFileCarriesName(item.ValueName)) {
+            MsgBox(UncarriedNameMessage(item.ValueName), MB_ICONEXCLAMATION);
+            continue;
+        }
         const LinkFields fields = FieldsFor(item);
         // The name is chosen once the link knows what it starts, so that a shortcut of the
         // same name that starts something else is never replaced.
