@@ -8,6 +8,7 @@
 #   2. the values are gone from the Run key, and the system's `regedit /s` of REMOVED.REG
 #      brings each one back with its type and data (read with `reg query`);
 #   3. StartUp shortcuts are moved byte for byte; a different one of the same name is kept;
+#      one held open by another program for 1 second is moved, one held for 10 is not and stays;
 #   4. faults lose nothing: REMOVED.REG read-only, an unwritable Online StartUp folder, a
 #      StartUp folder that allows no deletion. Read-only for real: the tests run as root,
 #      where Wine's read-only attribute alone does not stop a write, so the file system's
@@ -158,6 +159,26 @@ cmp -s "$work/Mail.Online.lnk.orig" "$c/Online/Mail.Online.lnk" && pass "move: M
     fail "move: Mail.Online.lnk differs"
 [ ! -e "$c/StartUp/Mail.lnk" ] && [ ! -e "$c/StartUp/Mail.Online.lnk" ] && pass "move: sources gone" ||
     fail "move: a source is left"
+
+# A shortcut that another program holds open without sharing its deletion (a virus scanner)
+# is waited for about 2 seconds: held for 1 second it is moved, held for 10 it is not, and the
+# source stays.
+held_move() {  # SECONDS: moves Mail.lnk while the file is held that long; prints the texts
+    cp "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk"
+    rm -f "$c/Online/Mail.lnk" "$work/held"
+    "$WINE" "$driver" hold 'C:\StartUp\Mail.lnk' "$1" </dev/null >"$work/held" 2>/dev/null &
+    local holder=$! i
+    for i in $(seq 1 100); do grep -q HELD "$work/held" 2>/dev/null && break; sleep 0.1; done
+    grep -q HELD "$work/held" || fail "held move: the file was not held"
+    run_driver move 'C:\StartUp\' 'C:\Online\' Mail.lnk
+    wait "$holder"
+}
+expect_eq "held for 1 s: moved" $'STEP\nTEXT |||||||Mail.lnk was moved sucessfully.' "$(held_move 1)"
+[ ! -e "$c/StartUp/Mail.lnk" ] && cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "held for 1 s: moved whole" ||
+    fail "held for 1 s: not moved"
+expect_eq "held for 10 s: not moved" $'STEP\nTEXT |||||||Couldn\'t move Mail.lnk.' "$(held_move 10)"
+cmp -s "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk" && pass "held for 10 s: source kept" || fail "held for 10 s: source lost"
+rm -f "$c/StartUp/Mail.lnk" "$c/Online/Mail.lnk"
 
 # ---- 4. faults ---------------------------------------------------------------------------
 probe="$work/probe"

@@ -146,12 +146,16 @@ TEST_F(MoveTest, SourceThatCannotBeDeletedStaysAndTheCopyIsReported) {
     std::string readOnly = Shortcut("ReadOnly.lnk", "C:\\R\\r.exe");
     std::string open = Shortcut("Open.lnk", "C:\\O\\o.exe");
     ASSERT_TRUE(SetFileAttributesA((m_startup + "ReadOnly.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+    tw::test::FakeClock clock;
     {
-        // Open for reading by another program that does not share deletion.
+        // Open for reading by another program that does not share deletion, for longer than
+        // the deletion waits (about 2 seconds, in steps of 0.1).
         tw::test::FileLock lock(m_startup + "Open.lnk", FILE_SHARE_READ);
         ASSERT_TRUE(lock.Held());
         Move({"ReadOnly.lnk", "Open.lnk"}, m_online);
     }
+    // A read-only file is refused at once; the held one is tried again for 2 seconds.
+    EXPECT_EQ(20, clock.waits);
     EXPECT_EQ((std::vector<std::string>{kCr7 + "Couldn't move ReadOnly.lnk.", kCr7 + "Couldn't move Open.lnk."}),
               m_texts);
     // The sources stay; the copies arrived and are whole.
@@ -160,6 +164,22 @@ TEST_F(MoveTest, SourceThatCannotBeDeletedStaysAndTheCopyIsReported) {
     EXPECT_EQ(readOnly, tw::test::ReadFileBytes(m_online + "ReadOnly.lnk"));
     EXPECT_EQ(open, tw::test::ReadFileBytes(m_online + "Open.lnk"));
     SetFileAttributesA((m_startup + "ReadOnly.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(MoveTest, ASourceHeldForAMomentIsWaitedForAndMoved) {
+    // A virus scanner or the shell opens each new file without sharing its deletion.
+    std::string mail = Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    auto lock = std::make_unique<tw::test::FileLock>(m_startup + "Mail.lnk", FILE_SHARE_READ);
+    ASSERT_TRUE(lock->Held());
+    tw::test::FakeClock clock;
+    clock.onWait = [&] {
+        if (clock.waits == 10) lock.reset();  // let go after a second
+    };
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully."}, m_texts);
+    EXPECT_EQ(10, clock.waits);
+    EXPECT_FALSE(tw::test::FileThere(m_startup + "Mail.lnk"));
+    EXPECT_EQ(mail, tw::test::ReadFileBytes(m_online + "Mail.lnk"));
 }
 
 TEST_F(MoveTest, TheCopyIsOnTheDiskBeforeTheSourceIsDeleted) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -415,6 +416,26 @@ TEST_F(RemovedRegTest, ALockedFileFailsTheExportWithoutLosingIt) {
         EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
     }
     EXPECT_EQ(before, tw::test::ReadFileBytes(m_file));
+}
+
+TEST_F(RemovedRegTest, AFileAnotherProgramReadsIsWaitedForAboutTwoSeconds) {
+    // A virus scanner reading the file: it can be read, but not replaced until it is let go.
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "First", "C:\\1.exe"));
+    const std::string before = tw::test::ReadFileBytes(m_file);
+    tw::test::FakeClock clock;
+    auto lock = std::make_unique<tw::test::FileLock>(m_file, FILE_SHARE_READ);
+    ASSERT_TRUE(lock->Held());
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
+    EXPECT_EQ(20, clock.waits);
+    EXPECT_EQ(before, tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+    clock.waits = 0;
+    clock.onWait = [&] {
+        if (clock.waits == 5) lock.reset();
+    };
+    EXPECT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
+    EXPECT_EQ(5, clock.waits);
+    EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_file).find("\"Second\"=\"C:\\\\2.exe\""));
 }
 
 TEST_F(RemovedRegTest, AFileThatCannotBeCreatedFailsTheExport) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Files.h"
 #include "Handles.h"
 #include "Prompt.h"
 #include "System.h"
@@ -339,7 +340,8 @@ bool ReplaceContents(const std::string& file, const std::string& contents) {
     bool ok = sys::WriteAll(handle.Get(), contents, next) && sys::Flush(handle.Get(), next);
     handle.Reset();
     std::string written;
-    ok = ok && sys::ReadWholeFile(next, written) && written == contents && sys::MoveOver(next, file);
+    ok = ok && sys::ReadWholeFile(next, written) && written == contents &&
+         RetryWhileShared([&] { return sys::MoveOver(next, file); }, true);
     if (!ok) sys::RemoveFile(next);
     return ok;
 }
