@@ -5,7 +5,8 @@
 #      program than Pager.lnk's) and Clock, the machine's Sync (a quoted program path with
 #      blanks) and Legacy: on 64-bit Windows in the 32-bit view of the machine's key, on 32-bit
 #      Windows (one machine key) beside Sync. Marshal.exe runs from C:\Osprey.
-#   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
+#   1. A second Marshal started while the first runs ends at once, showing nothing.
+#      The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
 #      check boxes clicked, News selected and checked with Space; Enter; Pager's check box
 #      clicked, Sync renamed in place to "Sync/Tool" and checked with Space, Legacy's check
 #      box clicked; Esc; the invalid-name message answered; "Sync Tool" typed into the rename
@@ -134,6 +135,12 @@ in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
 marshal=$!
 pids+=("$marshal")
 tw_wizard_find 30 || fail "no wizard window within 30 s"
+# A second Marshal while this one runs ends at once and shows nothing (a message box or a
+# second wizard would keep it running): two could each drop the other's REMOVED.REG entry.
+in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
+tw_wait_exit $! 20 || fail "a second Marshal did not end while the first runs"
+[ "$rc" -eq 0 ] || fail "the second Marshal's exit code is $rc"
+echo "   a second Marshal ended at once"
 
 shot() {  # NAME: the wizard's part of the screen
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
