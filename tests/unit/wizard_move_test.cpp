@@ -182,6 +182,51 @@ TEST_F(MoveTest, ASourceHeldForAMomentIsWaitedForAndMoved) {
     EXPECT_EQ(mail, tw::test::ReadFileBytes(m_online + "Mail.lnk"));
 }
 
+TEST_F(MoveTest, AMovedShortcutsTaskManagerSwitchIsSavedToRemovedRegThenRemoved) {
+    tw::test::RunKeySandbox keys("moveswitch");
+    const std::string removed = tw::test::NewTestFolder("moveremoved") + "removed.reg";
+    tw::test::RemovedRegAt at(removed);
+    const std::string on = tw::test::SwitchBytes(0x06);
+    const REGSAM native = tw::test::SwitchView();
+    for (const char* name : {"Mail.lnk", "Gone.lnk"})
+        ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), name, REG_BINARY, on, native));
+    Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    Shortcut("News.lnk", "C:\\News\\news.exe");
+    tw::test::ChangeRecorder recorder;
+    Move({"Mail.lnk", "News.lnk", "Gone.lnk"}, m_online);
+    EXPECT_EQ((std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully.", kCr7 + "News.lnk was moved sucessfully.",
+                                        kCr7 + "Couldn't move Gone.lnk."}),
+              m_texts);
+    EXPECT_TRUE(m_prompter.shown.empty());
+    // Saved and flushed before it is deleted, after the shortcut itself has gone.
+    EXPECT_EQ((std::vector<std::string>{"Delete " + m_startup + "Mail.lnk", "Write " + removed + ".new",
+                                        "Flush " + removed + ".new", "Rename " + removed, "RegistryDelete Mail.lnk"}),
+              std::vector<std::string>(recorder.changes.begin() + 2, recorder.changes.begin() + 7));
+    // A shortcut without a switch changes nothing else.
+    EXPECT_EQ("Delete " + m_startup + "News.lnk", recorder.changes.back());
+    EXPECT_EQ((std::vector<std::string>{"REGEDIT4", "[HKEY_CURRENT_USER\\" + keys.SwitchKey("StartupFolder") + "]",
+                                        "\"Mail.lnk\"=hex:06,00,00,00,00,00,00,00,5a,c3,1e,01"}),
+              tw::test::ReadLines(removed));
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", native).present);
+    // The shortcut that was not moved keeps its switch.
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Gone.lnk", native).data);
+    ASSERT_EQ(0, tw::test::RunRegeditImport(removed));
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", native).data);
+}
+
+TEST_F(MoveTest, ASwitchThatCannotBeSavedStaysAndTheUserIsTold) {
+    tw::test::RunKeySandbox keys("moveswitchfail");
+    tw::test::RemovedRegAt at(tw::test::NewTestFolder("nosuch") + "missing folder\\removed.reg");
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", REG_BINARY,
+                                      tw::test::SwitchBytes(0x02), tw::test::SwitchView()));
+    Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully."}, m_texts);
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    EXPECT_EQ("Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.", m_prompter.shown[0].text);
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", tw::test::SwitchView()).present);
+}
+
 TEST_F(MoveTest, TheCopyIsOnTheDiskBeforeTheSourceIsDeleted) {
     Shortcut("Mail.lnk", "C:\\M\\mail.exe");
     tw::test::ChangeRecorder recorder;

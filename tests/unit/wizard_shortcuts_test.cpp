@@ -435,6 +435,77 @@ TEST_F(RegShortcutsTest, AValueWhoseNameHasALineBreakGetsNoShortcutStaysAndTheOt
               tw::test::ReadFileBytes(m_programs + "removed.reg"));
 }
 
+// ---- Task Manager's switches ---------------------------------------------------------------
+
+TEST_F(RegShortcutsTest, AValuesTaskManagerSwitchIsSavedWithItThenRemovedAndBothComeBack) {
+    const std::string on = tw::test::SwitchBytes(0x02), on6 = tw::test::SwitchBytes(0x06);
+    const REGSAM native = tw::test::SwitchView();
+    const RegView machine = tw::test::OnWindows64() ? RegView::Native : RegView::Shared;
+    std::vector<RegItem> items = {Item("Tray", "Tray", Program("tray.exe")), Item("Bare", "Bare", Program("bare.exe")),
+                                  Item("Mach", "Mach", Program("mach.exe"), REG_SZ, "HKEY_LOCAL_MACHINE", machine)};
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", REG_BINARY, on, native));
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), "Mach", REG_BINARY, on6, native));
+    // A switch of another entry of the same name elsewhere is not this value's.
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("StartupFolder"), "Bare", REG_BINARY, on, native));
+    if (tw::test::OnWindows64()) {
+        // The machine's 32-bit view has its switches in Run32.
+        items.push_back(Item("Wow", "Wow", Program("wow.exe"), REG_SZ, "HKEY_LOCAL_MACHINE", RegView::Wow32));
+        ASSERT_TRUE(tw::test::SetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), "Wow", REG_BINARY, on, native));
+    }
+    const std::string removed = m_programs + "removed.reg";
+    tw::test::ChangeRecorder recorder;
+    Run(items);
+    EXPECT_EQ(std::vector<std::string>(items.size(), kCreated), Texts(m_prompter));
+    // Each switch is deleted after its value, and only once both are in the flushed file.
+    std::vector<std::string> deletions;
+    for (const std::string& change : recorder.changes)
+        if (change.compare(0, 8, "Registry") == 0 || change.compare(0, 6, "Rename") == 0) deletions.push_back(change);
+    std::vector<std::string> expected = {"Rename " + removed, "RegistryDelete Tray", "RegistryDelete Tray",
+                                         "Rename " + removed, "RegistryDelete Bare",
+                                         "Rename " + removed, "RegistryDelete Mach", "RegistryDelete Mach"};
+    if (tw::test::OnWindows64())
+        for (const char* change : {"Rename ", "RegistryDelete Wow", "RegistryDelete Wow"})
+            expected.push_back(change == std::string("Rename ") ? change + removed : change);
+    EXPECT_EQ(expected, deletions);
+    const std::string file = tw::test::ReadFileBytes(removed);
+    const std::string onHex = "hex:02,00,00,00,00,00,00,00,5a,c3,1e,01";
+    EXPECT_NE(std::string::npos, file.find("[HKEY_CURRENT_USER\\" + m_keys->SwitchKey("Run") + "]\r\n\"Tray\"=" + onHex + "\r\n")) << file;
+    EXPECT_NE(std::string::npos, file.find("[HKEY_LOCAL_MACHINE\\" + m_keys->SwitchKey("Run") + "]\r\n\"Mach\"=hex:06,")) << file;
+    EXPECT_EQ(std::string::npos, file.find("\"Bare\"=hex")) << file;
+    for (const char* name : {"Tray", "Bare", "Mach", "Wow"}) {
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), name, native).present) << name;
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), name, native).present) << name;
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), name, native).present) << name;
+    }
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("StartupFolder"), "Bare", native).present);
+    ASSERT_EQ(0, tw::test::RunRegeditImport(removed));
+    EXPECT_TRUE(ValueThere("Tray"));
+    EXPECT_TRUE(ValueThere("Mach", HKEY_LOCAL_MACHINE, machine));
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", native).data);
+    EXPECT_EQ(on6, tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), "Mach", native).data);
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", native).type);
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Bare", native).present);
+    if (tw::test::OnWindows64()) {
+        EXPECT_TRUE(ValueThere("Wow", HKEY_LOCAL_MACHINE, RegView::Wow32));
+        EXPECT_EQ(on, tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), "Wow", native).data);
+    }
+}
+
+TEST_F(RegShortcutsTest, AValueThatCannotBeDeletedKeepsItsSwitch) {
+    RegItem item = Item("Kept", "Kept", Program("kept.exe"));
+    const REGSAM native = tw::test::SwitchView();
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Kept", REG_BINARY,
+                                      tw::test::SwitchBytes(0x02), native));
+    {
+        tw::test::RunKeyCallsAs refusing({nullptr, &tw::test::RefuseDelete});
+        Run({item});
+    }
+    EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Can't delete the value.", kCreated}), Texts(m_prompter));
+    EXPECT_TRUE(ValueThere("Kept"));
+    EXPECT_EQ(tw::test::SwitchBytes(0x02),
+              tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Kept", native).data);
+}
+
 // ---- Nothing is deleted before what replaces it is on the disk ----------------------------
 
 TEST_F(RegShortcutsTest, TheShortcutAndTheSavedLineAreOnTheDiskBeforeTheValueIsDeleted) {

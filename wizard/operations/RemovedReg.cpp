@@ -21,6 +21,7 @@ namespace {
 
 std::string g_removedRegFile;
 DirFunction g_dir = &tw::Dir;
+std::string g_approvedPath;  // "": kStartupApprovedKey
 
 const char kRegedit4[] = "REGEDIT4";
 const char kRegedit5[] = "Windows Registry Editor Version 5.00";
@@ -436,10 +437,18 @@ std::string VisibleName(const std::string& name) {
     return shown;
 }
 
-bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
-                    const std::string& commandLine, RegView view) {
-    // Checked before anything is read or written: such a name would add lines of its own.
-    if (!RegFileCarriesName(valueName)) return false;
+namespace {
+
+// One value to be saved: the key's full path as regedit names it, the name and the value.
+struct SavedValue {
+    std::string section;
+    std::string name;
+    RunValue value;
+};
+
+// Adds the values to REMOVED.REG in one new file, written, flushed, verified and moved over
+// the old one; false, and the file as it was, when any step fails.
+bool SaveValues(const std::vector<SavedValue>& values) {
     const std::string file = RemovedRegFile();
     // First, so that a file a cut-short export left only in its new name counts as there.
     RecoverRemovedReg();
@@ -456,7 +465,32 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
     } else {
         contents.lines.push_back(kRegedit4);
     }
-    RunValue value;
+    std::vector<std::string> data(values.size());
+    bool fits = true;
+    for (size_t i = 0; i < values.size(); ++i)
+        fits = fits && FitsAnsi(values[i].section) && FitsAnsi(RegNameText(values[i].name)) &&
+               DataText(values[i].value, false, data[i]);
+    if (!contents.unicode && !fits) MakeUnicode(contents);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (contents.unicode) DataText(values[i].value, true, data[i]);
+        SetEntry(contents, values[i].section, values[i].name, RegNameText(values[i].name), data[i]);
+    }
+    return ReplaceContents(file, Encode(contents));
+}
+
+std::string SwitchSection(const EntrySwitch& entry) { return entry.hiveName + "\\" + entry.subKey; }
+
+}  // namespace
+
+bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
+                    const std::string& commandLine, RegView view, bool* switchSaved) {
+    if (switchSaved) *switchSaved = false;
+    // Checked before anything is read or written: such a name would add lines of its own.
+    if (!RegFileCarriesName(valueName)) return false;
+    std::vector<SavedValue> values(1);
+    values[0].section = RunKeyFullPath(hiveName, view);
+    values[0].name = valueName;
+    RunValue& value = values[0].value;
     if (!ReadRunValue(hiveName, valueName, value, view)) {
         value = RunValue();
         value.type = REG_SZ;
@@ -464,30 +498,106 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
         WideText units = ToWide(commandLine);
         value.bytes = LittleEndian(units);
     }
-    const std::string section = RunKeyFullPath(hiveName, view);
-    const std::string key = RegNameText(valueName);
-    std::string data;
-    if (!contents.unicode && (!FitsAnsi(section) || !FitsAnsi(key) || !DataText(value, false, data)))
-        MakeUnicode(contents);
-    if (contents.unicode) DataText(value, true, data);
-    SetEntry(contents, section, valueName, key, data);
-    return ReplaceContents(file, Encode(contents));
+    const EntrySwitch entry = RunValueSwitch(hiveName, view, valueName);
+    RunValue switchValue;
+    const bool hasSwitch = ReadSwitch(entry, switchValue);
+    if (hasSwitch) values.push_back({SwitchSection(entry), entry.name, switchValue});
+    if (!SaveValues(values)) return false;
+    if (switchSaved) *switchSaved = hasSwitch;
+    return true;
 }
 
-bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
-    HKEY hive = HiveFromName(hiveName);
-    HKEY opened = nullptr;
-    // Setting values is the one right a deletion needs.
-    if (!hive || OpenRunKey(hive, view, KEY_SET_VALUE, opened) != ERROR_SUCCESS) {
+void MoveSwitchToRemovedReg(const EntrySwitch& entry) {
+    RunValue value;
+    if (!ReadSwitch(entry, value)) return;
+    if (!RegFileCarriesName(entry.name) || !SaveValues({{SwitchSection(entry), entry.name, value}})) {
+        MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
+        return;
+    }
+    DeleteSwitch(entry);
+}
+
+namespace {
+
+// Reports a deletion's failure as the wizard always has; true for a deleted value.
+bool DeletionReported(LONG opened, HKEY key, LONG deleted) {
+    if (opened != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't open the key.", MB_ICONEXCLAMATION);
         return false;
     }
-    UniqueKey key(opened);
-    if (DeleteRunKeyValue(key.Get(), valueName) != ERROR_SUCCESS) {
+    UniqueKey owned(key);
+    if (deleted != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't delete the value.", MB_ICONEXCLAMATION);
         return false;
     }
     return true;
+}
+
+// The switch keys are where Task Manager, a 64-bit program, keeps them: the native view.
+LONG OpenSwitchKey(const EntrySwitch& entry, REGSAM access, HKEY& key) {
+    key = nullptr;
+    HKEY hive = HiveFromName(entry.hiveName);
+    if (!hive) return ERROR_INVALID_HANDLE;
+    return OpenKey(hive, entry.subKey, access | ViewAccess(IsWindows64() ? RegView::Native : RegView::Shared), key);
+}
+
+}  // namespace
+
+const char* const kExportFailedMessage =
+    "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
+
+bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
+    HKEY hive = HiveFromName(hiveName);
+    HKEY key = nullptr;
+    // Setting values is the one right a deletion needs.
+    const LONG opened = hive ? OpenRunKey(hive, view, KEY_SET_VALUE, key) : ERROR_INVALID_HANDLE;
+    return DeletionReported(opened, key, opened == ERROR_SUCCESS ? DeleteRunKeyValue(key, valueName) : opened);
+}
+
+// ---- Task Manager's switches --------------------------------------------------------------
+
+const char* const kStartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved";
+
+void SetStartupApprovedPath(const std::string& key) { g_approvedPath = key; }
+
+static std::string ApprovedPath() { return g_approvedPath.empty() ? std::string(kStartupApprovedKey) : g_approvedPath; }
+
+EntrySwitch RunValueSwitch(const std::string& hiveName, RegView view, const std::string& valueName) {
+    return {hiveName, ApprovedPath() + (view == RegView::Wow32 ? "\\Run32" : "\\Run"), valueName};
+}
+
+EntrySwitch ShortcutSwitch(const std::string& fileName) {
+    return {"HKEY_CURRENT_USER", ApprovedPath() + "\\StartupFolder", fileName};
+}
+
+SwitchedOffEntries::SwitchedOffEntries(const EntrySwitch& entry) {
+    HKEY opened = nullptr;
+    if (OpenSwitchKey(entry, KEY_READ, opened) != ERROR_SUCCESS) return;
+    UniqueKey key(opened);
+    std::string name;
+    for (DWORD index = 0; sys::RegValueName(key.Get(), index, name) == ERROR_SUCCESS; ++index) {
+        RunValue value;
+        // Bit 0 of the first byte: 02 and 06 run, 03 and 07 are switched off.
+        if (sys::RegQuery(key.Get(), name, value) == ERROR_SUCCESS && !value.bytes.empty() && (value.bytes[0] & 1))
+            m_names.push_back(sys::FoldFileName(name));
+    }
+}
+
+bool SwitchedOffEntries::IsSwitchedOff(const std::string& name) const {
+    return std::find(m_names.begin(), m_names.end(), sys::FoldFileName(name)) != m_names.end();
+}
+
+bool ReadSwitch(const EntrySwitch& entry, RunValue& value) {
+    HKEY opened = nullptr;
+    if (OpenSwitchKey(entry, KEY_QUERY_VALUE, opened) != ERROR_SUCCESS) return false;
+    UniqueKey key(opened);
+    return sys::RegQuery(key.Get(), entry.name, value) == ERROR_SUCCESS;
+}
+
+bool DeleteSwitch(const EntrySwitch& entry) {
+    HKEY key = nullptr;
+    const LONG opened = OpenSwitchKey(entry, KEY_SET_VALUE, key);
+    return DeletionReported(opened, key, opened == ERROR_SUCCESS ? DeleteRunKeyValue(key, entry.name) : opened);
 }
 
 std::string QuoteRegString(const std::string& text) {

@@ -9,6 +9,7 @@
 #include "Shortcut.h"
 #include "Strings.h"
 #include "System.h"
+#include "modRegStuff.h"
 #include "modShellLnk.h"
 
 namespace tw::modDir {
@@ -43,11 +44,13 @@ bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
 
 int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
     int count = 0;
+    // Shortcuts switched off in Task Manager are left alone: Windows does not start them.
+    const modRegStuff::SwitchedOffEntries switchedOff(modRegStuff::ShortcutSwitch(std::string()));
     sys::FindFiles(startupPath + "*.*", [&](const sys::FoundFile& entry) {
         // INVALID_FILE_ATTRIBUTES has the directory bit set too, so such a file is skipped.
         const DWORD attributes = sys::FileAttributes(startupPath + entry.name);
         if (entry.name != "." && entry.name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            AddStartUpItem(startupPath, entry.name, list, images))
+            !switchedOff.IsSwitchedOff(entry.name) && AddStartUpItem(startupPath, entry.name, list, images))
             ++count;
         return true;
     });
@@ -99,6 +102,7 @@ void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
             progress.setContent(kSevenReturns + (moved ? element + " was moved sucessfully."
                                                        : "Couldn't move " + element + "."));
         if (moved && !choice.clashing.empty()) ShowRenamedMessage(choice);
+        if (moved) modRegStuff::MoveSwitchToRemovedReg(modRegStuff::ShortcutSwitch(element));
     }
 }
 

@@ -22,9 +22,6 @@ namespace {
 const char* const kIcqValueName = "Mirabilis ICQ";
 const char* const kIcqProgram = "ICQ.EXE";
 
-// Shown when REMOVED.REG could not take a value: the value is then not deleted.
-const char* const kExportFailedMessage =
-    "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
 
 // Shown for a value whose name REMOVED.REG cannot carry: no shortcut, the value stays.
 std::string UncarriedNameMessage(const std::string& valueName) {
@@ -102,10 +99,13 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
             continue;
         }
         if (!choice.clashing.empty()) modDir::ShowRenamedMessage(choice);
-        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine, item.View)) {
-            modRegStuff::DeleteRunValue(item.HiveName, item.ValueName, item.View);
+        bool switchSaved = false;
+        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine, item.View, &switchSaved)) {
+            // Its switch goes with it, once the value is gone: Task Manager would list it still.
+            if (modRegStuff::DeleteRunValue(item.HiveName, item.ValueName, item.View) && switchSaved)
+                modRegStuff::DeleteSwitch(modRegStuff::RunValueSwitch(item.HiveName, item.View, item.ValueName));
         } else {
-            MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
+            MsgBox(modRegStuff::kExportFailedMessage, MB_ICONEXCLAMATION);
         }
         MsgBox("The shortcut was created successfuly.", MB_ICONINFORMATION);
     }
