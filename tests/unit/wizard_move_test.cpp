@@ -190,13 +190,20 @@ TEST_F(MoveTest, AMovedShortcutsTaskManagerSwitchIsSavedToRemovedRegThenRemoved)
     const REGSAM native = tw::test::SwitchView();
     for (const char* name : {"Mail.lnk", "Gone.lnk"})
         ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), name, REG_BINARY, on, native));
+    // Switched off in Task Manager since page 1: left where it is.
+    const std::string off = tw::test::SwitchBytes(0x03);
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Off.lnk", REG_BINARY, off, native));
     Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
     Shortcut("News.lnk", "C:\\News\\news.exe");
+    const std::string offBytes = Shortcut("Off.lnk", "C:\\Off\\off.exe");
     tw::test::ChangeRecorder recorder;
-    Move({"Mail.lnk", "News.lnk", "Gone.lnk"}, m_online);
+    Move({"Mail.lnk", "News.lnk", "Gone.lnk", "Off.lnk"}, m_online);
     EXPECT_EQ((std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully.", kCr7 + "News.lnk was moved sucessfully.",
-                                        kCr7 + "Couldn't move Gone.lnk."}),
+                                        kCr7 + "Couldn't move Gone.lnk.", kCr7 + "Couldn't move Off.lnk."}),
               m_texts);
+    EXPECT_EQ(offBytes, tw::test::ReadFileBytes(m_startup + "Off.lnk"));
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Off.lnk"));
+    EXPECT_EQ(off, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Off.lnk", native).data);
     EXPECT_TRUE(m_prompter.shown.empty());
     // Saved and flushed before it is deleted, after the shortcut itself has gone.
     EXPECT_EQ((std::vector<std::string>{"Delete " + m_startup + "Mail.lnk", "Write " + removed + ".new",

@@ -491,6 +491,23 @@ TEST_F(RegShortcutsTest, AValuesTaskManagerSwitchIsSavedWithItThenRemovedAndBoth
     }
 }
 
+TEST_F(RegShortcutsTest, AValueSwitchedOffSinceItWasListedIsLeftAsItIs) {
+    const REGSAM native = tw::test::SwitchView();
+    const std::string off = tw::test::SwitchBytes(0x07);
+    std::vector<RegItem> items = {Item("Off", "Off", Program("off.exe")), Item("On", "On", Program("on.exe"))};
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Off", REG_BINARY, off, native));
+    Run(items);
+    EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Off was switched off in Task Manager. It was left as it "
+                                        "is, and no shortcut was made.",
+                                        kCreated}),
+              Texts(m_prompter));
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Off.lnk"));
+    EXPECT_TRUE(ValueThere("Off"));
+    EXPECT_FALSE(ValueThere("On"));
+    EXPECT_EQ(off, tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Off", native).data);
+    EXPECT_EQ(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Off\""));
+}
+
 TEST_F(RegShortcutsTest, AValueThatCannotBeDeletedKeepsItsSwitch) {
     RegItem item = Item("Kept", "Kept", Program("kept.exe"));
     const REGSAM native = tw::test::SwitchView();

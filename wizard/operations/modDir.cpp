@@ -90,13 +90,15 @@ std::string GetExtension(const std::string& name) {
 void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
                           const std::string& startupPath, const std::string& onlineStartupPath,
                           const ProgressView& progress) {
+    // Read again: a shortcut switched off in Task Manager since page 1 stays where it is.
+    const modRegStuff::SwitchedOffEntries switchedOff(modRegStuff::ShortcutSwitch(std::string()));
     for (const std::string& element : startUpSelection) {
         if (progress.step) progress.step();
         LinkTarget target;
         const bool isShortcut = ReadTarget(startupPath + element, target);
         const NameChoice choice =
             ChooseShortcutName(onlineStartupPath, element, isShortcut ? &target : nullptr);
-        bool moved = !choice.name.empty() &&
+        bool moved = !choice.name.empty() && !switchedOff.IsSwitchedOff(element) &&
                      MoveShortcutFile(startupPath + element, onlineStartupPath + choice.name);
         if (progress.setContent)
             progress.setContent(kSevenReturns + (moved ? element + " was moved sucessfully."

@@ -78,6 +78,14 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
             MsgBox(UncarriedNameMessage(item.ValueName), MB_ICONEXCLAMATION);
             continue;
         }
+        // Switched off in Task Manager since page 2: Windows does not start it, nor will Lookout.
+        if (modRegStuff::SwitchedOffEntries(modRegStuff::RunValueSwitch(item.HiveName, item.View, std::string()))
+                .IsSwitchedOff(item.ValueName)) {
+            MsgBox("Non-Critical ERROR: " + modRegStuff::VisibleName(item.ValueName) +
+                       " was switched off in Task Manager. It was left as it is, and no shortcut was made.",
+                   MB_ICONEXCLAMATION);
+            continue;
+        }
         const LinkFields fields = FieldsFor(item);
         // The name is chosen once the link knows what it starts, so that a shortcut of the
         // same name that starts something else is never replaced.
