@@ -1,4 +1,5 @@
-// modRegStuff, second half: REMOVED.REG and the deletion of Run values. REMOVED.REG only
+// modRegStuff, second half: REMOVED.REG, the deletion of Run values, and Task Manager's
+// switches (read, saved with their entries, deleted after them). REMOVED.REG only
 // grows. It is never rewritten in place: each export reads it, adds or replaces the one
 // line (the rules of the private-profile writer the file has always been kept with: a new
 // section at the end of the file, a new value at the end of its section, a value of the
@@ -22,6 +23,8 @@ namespace {
 std::string g_removedRegFile;
 DirFunction g_dir = &tw::Dir;
 std::string g_approvedPath;  // "": kStartupApprovedKey
+
+std::string ApprovedPath() { return g_approvedPath.empty() ? std::string(kStartupApprovedKey) : g_approvedPath; }
 
 const char kRegedit4[] = "REGEDIT4";
 const char kRegedit5[] = "Windows Registry Editor Version 5.00";
@@ -559,8 +562,6 @@ bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, R
 const char* const kStartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved";
 
 void SetStartupApprovedPath(const std::string& key) { g_approvedPath = key; }
-
-static std::string ApprovedPath() { return g_approvedPath.empty() ? std::string(kStartupApprovedKey) : g_approvedPath; }
 
 EntrySwitch RunValueSwitch(const std::string& hiveName, RegView view, const std::string& valueName) {
     return {hiveName, ApprovedPath() + (view == RegView::Wow32 ? "\\Run32" : "\\Run"), valueName};

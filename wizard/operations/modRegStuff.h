@@ -1,7 +1,7 @@
 // modRegStuff: the registry side of the wizard. Lists the values of the two Run keys into
 // the wizard's list, turns a Run command line into program path, arguments, icon file and
 // folder, saves a Run value to REMOVED.REG (a registry file beside the program) and deletes
-// it from its key.
+// it from its key, and leaves alone what Task Manager switched off.
 #pragma once
 #include <windows.h>
 
