@@ -2,10 +2,15 @@
 // the numbered errors of FileError.
 #include "Files.h"
 
+#include "Clock.h"
 #include "System.h"
 
 namespace tw {
 namespace {
+
+// How long a delete or move waits for a file another program holds, and how often it tries.
+constexpr double kSharedRetrySeconds = 2.0;
+constexpr unsigned kSharedRetryStepMs = 100;
 
 // Stops the system's "no disk in drive" box while a call runs, so an empty floppy or CD
 // drive comes back as ERROR_NOT_READY (71) instead of asking the user.
@@ -108,10 +113,24 @@ bool FileCopy(const std::string& source, const std::string& destination, FileErr
     return Fail(GetLastError(), error);
 }
 
+bool RetryWhileShared(const std::function<bool()>& call, bool deniedToo) {
+    const double until = Clock().Now() + kSharedRetrySeconds;
+    for (;;) {
+        if (call()) return true;
+        const DWORD code = GetLastError();
+        const bool held = code == ERROR_SHARING_VIOLATION || (deniedToo && code == ERROR_ACCESS_DENIED);
+        if (!held || Clock().Now() >= until) {
+            SetLastError(code);
+            return false;
+        }
+        Clock().WaitForEvents(kSharedRetryStepMs);
+    }
+}
+
 bool Kill(const std::string& path, FileError& error) {
     error = FileError();
     CriticalErrorsOff quiet;
-    if (sys::RemoveFile(path)) return true;
+    if (RetryWhileShared([&] { return sys::RemoveFile(path); })) return true;
     return Fail(GetLastError(), error);
 }
 

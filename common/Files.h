@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace tw {
@@ -32,8 +33,14 @@ constexpr int kErrPathNotFound = 76;
 std::string Dir(const std::string& pathPattern, unsigned attributes, FileError& error);
 // Copies a file; an existing target is replaced. False, with `error` set, on failure.
 bool FileCopy(const std::string& source, const std::string& destination, FileError& error);
-// Deletes a file.
+// Deletes a file; one held open by another program is waited for (RetryWhileShared).
 bool Kill(const std::string& path, FileError& error);
+// Runs `call` (a delete or a move that leaves GetLastError set when it fails) until it
+// succeeds, fails otherwise than with a sharing violation, or about 2 seconds have passed
+// (Clock()): a virus scanner or the shell opens every new file for a moment. A move onto a
+// file that is held open fails with ERROR_ACCESS_DENIED instead: `deniedToo` waits on that
+// as well. The result of the last call, with its GetLastError.
+bool RetryWhileShared(const std::function<bool()>& call, bool deniedToo = false);
 // Creates one directory level (the parent must exist).
 bool MkDir(const std::string& path, FileError& error);
 

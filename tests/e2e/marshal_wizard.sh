@@ -5,19 +5,25 @@
 #      program than Pager.lnk's) and Clock, the machine's Sync (a quoted program path with
 #      blanks) and Legacy: on 64-bit Windows in the 32-bit view of the machine's key, on 32-bit
 #      Windows (one machine key) beside Sync. Marshal.exe runs from C:\Osprey.
-#   1. The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
+#   1. A second Marshal started while the first runs ends at once, showing nothing.
+#      The wizard driven by mouse and keyboard (xdotool): Begin clicked; Mail's and Pager's
 #      check boxes clicked, News selected and checked with Space; Enter; Pager's check box
 #      clicked, Sync renamed in place to "Sync/Tool" and checked with Space, Legacy's check
 #      box clicked; Esc; the invalid-name message answered; "Sync Tool" typed into the rename
 #      dialog; Enter; Finish clicked; the message that the moved Pager.lnk kept its name and
 #      the Run value's shortcut is "Pager (2).lnk" and the three success messages answered;
 #      Alt+X.
+#      Task Manager's switches: Off.lnk, RunOff and MachOff switched off (not listed, never
+#      touched, nor their switches); Mail.lnk, Pager and Legacy switched on (Legacy's in Run32
+#      on 64-bit Windows).
 #   2. Mail.lnk, News.lnk and Pager.lnk are in the Online StartUp folder byte for byte and
 #      gone from StartUp (OSPREY.LNK stays); "Pager (2).lnk", "Sync Tool.lnk" and Legacy.lnk
 #      hold the right fields (read with winedump); REMOVED.REG holds exactly the expected
 #      lines, Legacy under the WOW6432Node key on 64-bit Windows; Pager, Sync and Legacy are
-#      gone from the registry, Clock is not; the system's `regedit /s REMOVED.REG` (64-bit on
-#      64-bit Windows, as a double-click runs it) brings each back into the view it came from.
+#      gone from the registry, Clock is not, nor the switched-off ones; the switches of Mail.lnk,
+#      Pager and Legacy are in REMOVED.REG under their keys and gone; the system's `regedit /s
+#      REMOVED.REG` (64-bit on 64-bit Windows, as a double-click runs it) brings each value and
+#      switch back byte for byte into the view it came from.
 #   3. Lookout.exe, started in a network namespace whose default route is up, launches the
 #      five shortcuts the wizard put in the Online StartUp folder, and a shortcut to a program
 #      in C:\windows\system32: that program, not its SysWOW64 namesake (a 32-bit program on
@@ -77,7 +83,8 @@ link Mail.lnk MailApp
 link News.lnk NewsApp
 link Pager.lnk PagerLinkApp
 link OSPREY.LNK OspreyApp
-for f in Mail.lnk News.lnk Pager.lnk OSPREY.LNK; do
+link Off.lnk OffLinkApp
+for f in Mail.lnk News.lnk Pager.lnk OSPREY.LNK Off.lnk; do
     [ -f "$startup/$f" ] || fail "no $f in StartUp"
     cp "$startup/$f" "$work/$f.orig"
 done
@@ -103,6 +110,29 @@ reg_add HKCU Pager 'C:\Apps\idle_app.exe PagerApp'
 reg_add HKCU Clock 'C:\Apps\clock.exe /tick'
 reg_add HKLM Sync '"C:\Program Files\Sync Tool\sync.exe" SyncApp'
 reg_add HKLM Legacy 'C:\Apps\idle_app.exe LegacyApp' 32
+reg_add HKCU RunOff 'C:\Apps\idle_app.exe RunOffApp'
+reg_add HKLM MachOff 'C:\Apps\idle_app.exe MachOffApp'
+# Task Manager's switches (Windows 8 and later; Wine has none): Off.lnk, RunOff and MachOff
+# switched off, so never listed nor touched; Mail.lnk, Pager and Legacy switched on, so their
+# switches go to REMOVED.REG with them. They live in the native view; the machine's 32-bit
+# values have theirs in Run32.
+approved='Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved'
+if tw_windows64; then legacy_switch=Run32; else legacy_switch=Run; fi
+switch_add() {  # HIVE LIST NAME BYTES
+    in_ns "$WINE_NATIVE" reg add "$1\\$approved\\$2" /v "$3" /t REG_BINARY /d "$4" /reg:64 /f </dev/null >/dev/null 2>&1 ||
+        fail "reg add switch $3"
+}
+switch_get() {  # HIVE LIST NAME: the bytes as `reg query` prints them, or nothing
+    in_ns "$WINE_NATIVE" reg query "$1\\$approved\\$2" /v "$3" /reg:64 </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$3" 'index($0, "    " name "    ") == 1 { print $NF }'
+}
+off='0300000000000000A0B1C2D3' on='0200000000000000A0B1C2D3' on6='0600000000000000A0B1C2D3'
+switch_add HKCU StartupFolder Off.lnk "$off"
+switch_add HKCU Run RunOff "$off"
+switch_add HKLM Run MachOff "$off"
+switch_add HKCU StartupFolder Mail.lnk "$on"
+switch_add HKCU Run Pager "$on6"
+switch_add HKLM "$legacy_switch" Legacy "$on"
 pager_before=$(reg_get HKCU Pager)
 sync_before=$(reg_get HKLM Sync)
 clock_before=$(reg_get HKCU Clock)
@@ -116,8 +146,8 @@ else
 fi
 # Page 2 lists the current user's values in the registry's order, then the machine's native
 # view, then its 32-bit view (on 64-bit Windows).
-user_rows=$(reg_names HKCU)
-machine_rows=$(reg_names HKLM)
+user_rows=$(reg_names HKCU | grep -vx RunOff)     # switched off: not listed
+machine_rows=$(reg_names HKLM | grep -vx MachOff)
 row_of() { echo "$user_rows" | grep -nx "$1" | cut -d: -f1; }
 pager_row=$(row_of Pager)
 users=$(echo "$user_rows" | grep -c .)
@@ -134,6 +164,12 @@ in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
 marshal=$!
 pids+=("$marshal")
 tw_wizard_find 30 || fail "no wizard window within 30 s"
+# A second Marshal while this one runs ends at once and shows nothing (a message box or a
+# second wizard would keep it running): two could each drop the other's REMOVED.REG entry.
+in_ns "$WINE" 'C:\Osprey\Marshal.exe' </dev/null >/dev/null 2>&1 &
+tw_wait_exit $! 20 || fail "a second Marshal did not end while the first runs"
+[ "$rc" -eq 0 ] || fail "the second Marshal's exit code is $rc"
+echo "   a second Marshal ended at once"
 
 shot() {  # NAME: the wizard's part of the screen
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
@@ -190,13 +226,15 @@ check() {  # WHAT EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then echo "   ok: $1"; else echo "   FAIL: $1: expected [$2], got [$3]" >&2; failures=$((failures + 1)); fi
 }
 check "Online StartUp folder" $'Legacy.lnk\nMail.lnk\nNews.lnk\nPager (2).lnk\nPager.lnk\nSync Tool.lnk' "$(ls "$online" | LC_ALL=C sort)"
-check "StartUp folder" 'OSPREY.LNK' "$(ls "$startup")"
+check "StartUp folder" $'OSPREY.LNK\nOff.lnk' "$(ls "$startup" | LC_ALL=C sort)"
 for f in Mail.lnk News.lnk Pager.lnk; do
     cmp -s "$work/$f.orig" "$online/$f" && echo "   ok: $f moved byte for byte" ||
         { echo "   FAIL: $f differs" >&2; failures=$((failures + 1)); }
 done
-cmp -s "$work/OSPREY.LNK.orig" "$startup/OSPREY.LNK" && echo "   ok: OSPREY.LNK untouched" ||
-    { echo "   FAIL: OSPREY.LNK changed" >&2; failures=$((failures + 1)); }
+for f in OSPREY.LNK Off.lnk; do
+    cmp -s "$work/$f.orig" "$startup/$f" && echo "   ok: $f untouched" ||
+        { echo "   FAIL: $f changed" >&2; failures=$((failures + 1)); }
+done
 
 expect_link() {  # FILE PATH WORKDIR ARGUMENTS
     local l="$online/$1"
@@ -221,11 +259,18 @@ elif [ "$sync_row" -lt "$legacy_row" ]; then
 else
     machine=("$legacy_line" "$sync_line")
 fi
+# Each switch in its own key's section, saved with its entry: Mail.lnk's with the moves, first.
 printf '%s\r\n' 'REGEDIT4' \
+    "[HKEY_CURRENT_USER\\$approved\\StartupFolder]" \
+    '"Mail.lnk"=hex:02,00,00,00,00,00,00,00,a0,b1,c2,d3' \
     '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
     '"Pager"="C:\\Apps\\idle_app.exe PagerApp"' \
+    "[HKEY_CURRENT_USER\\$approved\\Run]" \
+    '"Pager"=hex:06,00,00,00,00,00,00,00,a0,b1,c2,d3' \
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]' \
-    "${machine[@]}" >"$work/expected.reg"
+    "${machine[@]}" \
+    "[HKEY_LOCAL_MACHINE\\$approved\\$legacy_switch]" \
+    '"Legacy"=hex:02,00,00,00,00,00,00,00,a0,b1,c2,d3' >"$work/expected.reg"
 if cmp -s "$work/expected.reg" "$c/Osprey/removed.reg"; then
     echo "   ok: REMOVED.REG holds exactly the expected lines"
 else
@@ -237,16 +282,30 @@ check "Pager deleted" '' "$(reg_get HKCU Pager)"
 check "Sync deleted" '' "$(reg_get HKLM Sync)"
 check "Legacy deleted from its key" '' "$(reg_get HKLM Legacy 32)"
 check "Clock kept" "$clock_before" "$(reg_get HKCU Clock)"
+check "RunOff, switched off, kept" 'REG_SZ C:\Apps\idle_app.exe RunOffApp' "$(reg_get HKCU RunOff)"
+check "MachOff, switched off, kept" 'REG_SZ C:\Apps\idle_app.exe MachOffApp' "$(reg_get HKLM MachOff)"
+check "Off.lnk's switch untouched" "$off" "$(switch_get HKCU StartupFolder Off.lnk)"
+check "RunOff's switch untouched" "$off" "$(switch_get HKCU Run RunOff)"
+check "MachOff's switch untouched" "$off" "$(switch_get HKLM Run MachOff)"
+check "Mail.lnk's switch removed" '' "$(switch_get HKCU StartupFolder Mail.lnk)"
+check "Pager's switch removed" '' "$(switch_get HKCU Run Pager)"
+check "Legacy's switch removed" '' "$(switch_get HKLM "$legacy_switch" Legacy)"
 in_ns "$WINE_NATIVE" regedit /s 'C:\Osprey\removed.reg' </dev/null >/dev/null 2>&1
 check "Pager restored by regedit" "$pager_before" "$(reg_get HKCU Pager)"
 check "Sync restored by regedit" "$sync_before" "$(reg_get HKLM Sync)"
 check "Legacy restored into its key" "$legacy_before" "$(reg_get HKLM Legacy 32)"
+check "Mail.lnk's switch restored" "$on" "$(switch_get HKCU StartupFolder Mail.lnk)"
+check "Pager's switch restored" "$on6" "$(switch_get HKCU Run Pager)"
+check "Legacy's switch restored into $legacy_switch" "$on" "$(switch_get HKLM "$legacy_switch" Legacy)"
 [ "$windows64" = 1 ] && check "and not into the native view" '' "$(reg_get HKLM Legacy 64)"
 [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
 # Out again, so that nothing but Lookout starts the programs below.
 in_ns "$WINE_NATIVE" reg delete "HKCU\\$run" /v Pager /f </dev/null >/dev/null 2>&1
 in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v Sync /reg:64 /f </dev/null >/dev/null 2>&1
 in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v Legacy /reg:32 /f </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" reg delete "HKCU\\$run" /v RunOff /f </dev/null >/dev/null 2>&1
+in_ns "$WINE_NATIVE" reg delete "HKLM\\$run" /v MachOff /reg:64 /f </dev/null >/dev/null 2>&1
+rm -f "$startup/Off.lnk"
 
 # ---- 3. Lookout launches what the wizard put there --------------------------------------------
 echo "3. Lookout, online, launches the Online StartUp folder"

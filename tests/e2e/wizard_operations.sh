@@ -8,6 +8,7 @@
 #   2. the values are gone from the Run key, and the system's `regedit /s` of REMOVED.REG
 #      brings each one back with its type and data (read with `reg query`);
 #   3. StartUp shortcuts are moved byte for byte; a different one of the same name is kept;
+#      one held open by another program for 1 second is moved, one held for 10 is not and stays;
 #   4. faults lose nothing: REMOVED.REG read-only, an unwritable Online StartUp folder, a
 #      StartUp folder that allows no deletion. Read-only for real: the tests run as root,
 #      where Wine's read-only attribute alone does not stop a write, so the file system's
@@ -16,7 +17,10 @@
 #      Run value Pager, an older old.lnk and a value Old, one value name in both hives (and on
 #      64-bit Windows in both views of the machine's key), an older shortcut to the same
 #      program: no shortcut is lost, each program has one that starts it, the messages are
-#      exactly the expected ones, regedit restores every value into the key it came from.
+#      exactly the expected ones, regedit restores every value into the key it came from;
+#   6. Run values whose names hold line breaks (one that would add a section and a value of its
+#      own to REMOVED.REG, a lone CR, a lone LF): no shortcut, no line, the value kept, the user
+#      told; the value beside them converted, and importing REMOVED.REG changes nothing else.
 # reg and regedit are the system's own ($WINE_NATIVE: 64-bit on 64-bit Windows).
 # Needs TW_BIN, TW_BUILD, TW_ARCH, TW_SOURCE (set by ctest).
 set -u
@@ -156,6 +160,26 @@ cmp -s "$work/Mail.Online.lnk.orig" "$c/Online/Mail.Online.lnk" && pass "move: M
 [ ! -e "$c/StartUp/Mail.lnk" ] && [ ! -e "$c/StartUp/Mail.Online.lnk" ] && pass "move: sources gone" ||
     fail "move: a source is left"
 
+# A shortcut that another program holds open without sharing its deletion (a virus scanner)
+# is waited for about 2 seconds: held for 1 second it is moved, held for 10 it is not, and the
+# source stays.
+held_move() {  # SECONDS: moves Mail.lnk while the file is held that long; prints the texts
+    cp "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk"
+    rm -f "$c/Online/Mail.lnk" "$work/held"
+    "$WINE" "$driver" hold 'C:\StartUp\Mail.lnk' "$1" </dev/null >"$work/held" 2>/dev/null &
+    local holder=$! i
+    for i in $(seq 1 100); do grep -q HELD "$work/held" 2>/dev/null && break; sleep 0.1; done
+    grep -q HELD "$work/held" || fail "held move: the file was not held"
+    run_driver move 'C:\StartUp\' 'C:\Online\' Mail.lnk
+    wait "$holder"
+}
+expect_eq "held for 1 s: moved" $'STEP\nTEXT |||||||Mail.lnk was moved sucessfully.' "$(held_move 1)"
+[ ! -e "$c/StartUp/Mail.lnk" ] && cmp -s "$work/Mail.lnk.orig" "$c/Online/Mail.lnk" && pass "held for 1 s: moved whole" ||
+    fail "held for 1 s: not moved"
+expect_eq "held for 10 s: not moved" $'STEP\nTEXT |||||||Couldn\'t move Mail.lnk.' "$(held_move 10)"
+cmp -s "$work/Mail.lnk.orig" "$c/StartUp/Mail.lnk" && pass "held for 10 s: source kept" || fail "held for 10 s: source lost"
+rm -f "$c/StartUp/Mail.lnk" "$c/Online/Mail.lnk"
+
 # ---- 4. faults ---------------------------------------------------------------------------
 probe="$work/probe"
 : >"$probe"
@@ -279,6 +303,47 @@ expect_eq "clashes: machine's 32-bit Twin deleted" '' "$(key=$run_lm view=32 reg
 for v in Pager Old Twin Same; do expect_eq "clashes: $v restored by regedit" "${clash_before[$v]}" "$(reg_get "$v")"; done
 expect_eq "clashes: machine's Twin restored by regedit" "${clash_before[lm]}" "$(key=$run_lm reg_get Twin)"
 expect_eq "clashes: machine's 32-bit Twin restored into its view" "${clash_before[wow]}" "$(key=$run_lm view=32 reg_get Twin)"
+
+# ---- 6. names REMOVED.REG cannot carry ---------------------------------------------------------
+# Any program may write a Run value whose name holds line breaks. Written as it is, the name
+# below would put a section and a value of its writer's choosing into REMOVED.REG. Such values
+# are refused: no shortcut, no line, the value stays, the user is told; the others go on.
+inj=$'Inj\\x\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000001\r\nX' lone_cr=$'Lone\rCR' lone_lf=$'Lone\nLF'
+mkdir -p "$c/acc apps" "$c/Inj/StartUp" "$c/Inj/Online"
+printf 'MZ' >"$c/acc apps/v1.exe"; printf 'MZ' >"$c/acc apps/v2.exe"
+reg_add "$inj" REG_SZ 'C:\acc apps\v1.exe'
+reg_add Plain REG_SZ 'C:\acc apps\v2.exe'
+reg_add "$lone_cr" REG_SZ 'C:\acc apps\v1.exe /cr'
+reg_add "$lone_lf" REG_SZ 'C:\acc apps\v1.exe /lf'
+reg_has() { "$WINE_NATIVE" reg query "$run" /v "$1" </dev/null >/dev/null 2>&1; }  # NAME
+out=$(run_driver process 'C:\Inj\StartUp\' 'C:\Inj\Online\' 'C:\Inj\removed.reg' reg HKEY_CURRENT_USER "$inj" Inj \
+    reg HKEY_CURRENT_USER Plain Plain reg HKEY_CURRENT_USER "$lone_cr" CR reg HKEY_CURRENT_USER "$lone_lf" LF)
+refused() { echo "MSGBOX 48 Non-Critical ERROR: REMOVED.REG can't hold the value named \"$1\". It was left in the registry, and no shortcut was made."; }
+expect_eq "line breaks: messages" "STEP
+$(refused 'Inj\x<CR><LF>[HKEY_CURRENT_USER]<CR><LF>@=dword:00000001<CR><LF>X')
+STEP
+$created
+STEP
+$(refused 'Lone<CR>CR')
+STEP
+$(refused 'Lone<LF>LF')" "$out"
+expect_eq "line breaks: only Plain's shortcut" 'Plain.lnk' "$(ls -A "$c/Inj/Online")"
+for v in "$inj" "$lone_cr" "$lone_lf"; do
+    reg_has "$v" && pass "line breaks: value kept (${v:0:4})" || fail "line breaks: value ${v:0:4} deleted"
+done
+reg_has Plain && fail "line breaks: Plain not deleted"
+printf '%s\r\n' REGEDIT4 '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
+    '"Plain"="C:\\acc apps\\v2.exe"' >"$work/inj-expected.reg"
+cmp -s "$work/inj-expected.reg" "$c/Inj/removed.reg" && pass "line breaks: REMOVED.REG holds Plain's line only" ||
+    fail "line breaks: REMOVED.REG is [$(tr '\r\n' '<>' <"$c/Inj/removed.reg")]"
+# Imported, it changes the current user's hive by Plain's value and nothing else.
+"$WINE_NATIVE" reg export HKCU 'C:\hkcu-before.reg' /y </dev/null >/dev/null 2>&1
+"$WINE_NATIVE" regedit /s 'C:\Inj\removed.reg' </dev/null >/dev/null 2>&1
+"$WINE_NATIVE" reg export HKCU 'C:\hkcu-after.reg' /y </dev/null >/dev/null 2>&1
+hive_diff=$(diff <(iconv -f UTF-16LE -t UTF-8 "$c/hkcu-before.reg" | tr -d '\r') \
+                 <(iconv -f UTF-16LE -t UTF-8 "$c/hkcu-after.reg" | tr -d '\r') | grep '^[<>]')
+expect_eq "line breaks: the import adds Plain and nothing else" '> "Plain"="C:\\acc apps\\v2.exe"' "$hive_diff"
+for v in "$inj" "$lone_cr" "$lone_lf" Plain; do "$WINE_NATIVE" reg delete "$run" /v "$v" /f </dev/null >/dev/null 2>&1; done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -3,10 +3,13 @@
 //   wizard_ops_driver regshortcut ONLINE\ REMOVED.REG HIVE VALUE SHORTCUT
 //   wizard_ops_driver move STARTUP\ ONLINE\ NAME...
 //   wizard_ops_driver process STARTUP\ ONLINE\ REMOVED.REG [move NAME | reg HIVE VALUE SHORTCUT]...
+//   wizard_ops_driver hold FILE SECONDS
 // `process` does the processing page's work in one run: the leftover of a cut-short export
 // taken care of, the moves, then the Run values. HIVE is HKEY_CURRENT_USER or
 // HKEY_LOCAL_MACHINE, the latter followed by /64 or /32 for a view of the machine's key on
 // 64-bit Windows (as page 2 lists it there).
+// `hold` keeps FILE open for reading without sharing its deletion, as a virus scanner does,
+// printing "HELD" once it is open, and lets go after SECONDS.
 // Before any of them, `changes K` prints each change to the user's files and registry as it
 // happens ("CHANGE kind target") and ends the process with TerminateProcess right after the
 // K-th (0: never), printing first the files written and not flushed since ("UNFLUSHED path"):
@@ -158,6 +161,17 @@ int Process(int argc, char** argv) {
     return 0;
 }
 
+int Hold(char** argv) {
+    HANDLE file = CreateFileW(tw::ToWide(argv[1]).data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    std::printf("HELD\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::strtol(argv[2], nullptr, 10) * 1000));
+    CloseHandle(file);
+    return 0;
+}
+
 }  // namespace
 
 int main(int, char**) {
@@ -187,6 +201,7 @@ int main(int, char**) {
     if (command == "regshortcut" && argc == 7) result = RegShortcut(argv + 1);
     else if (command == "move" && argc >= 4) result = Move(argc - 1, argv + 1);
     else if (command == "process" && argc >= 5) result = Process(argc - 1, argv + 1);
+    else if (command == "hold" && argc == 4) result = Hold(argv + 1);
     else std::fprintf(stderr, "usage: [changes K] regshortcut ONLINE REMOVED HIVE VALUE SHORTCUT | move STARTUP ONLINE NAME... | "
                               "process STARTUP ONLINE REMOVED [move NAME | reg HIVE VALUE SHORTCUT]...\n");
     std::fflush(stdout);

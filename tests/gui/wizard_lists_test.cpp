@@ -205,6 +205,61 @@ TEST_F(ListsTest, RunValuesOfBothHivesWithTheirTypes) {
     }
 }
 
+// Opens of Task Manager's switch keys, counted; every key is opened as usual.
+int g_switchKeyOpens = 0;
+LONG CountingOpen(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) {
+    if (subKey.find("StartupApproved") != std::string::npos) ++g_switchKeyOpens;
+    return sys::RegOpen(hive, subKey, access, key);
+}
+
+TEST_F(ListsTest, RunValuesSwitchedOffInTaskManagerAreNotListed) {
+    using tw::test::SwitchBytes;
+    tw::test::RunKeySandbox keys("switched");
+    HKEY cu = HKEY_CURRENT_USER, lm = HKEY_LOCAL_MACHINE;
+    const REGSAM native = tw::test::SwitchView();
+    const bool windows64 = tw::test::OnWindows64();
+    for (const char* name : {"RunOn", "RunOff", "RunOff7", "RunNone"})
+        ASSERT_TRUE(tw::test::SetStringValue(cu, keys.Path(), name, "C:\\" + std::string(name) + ".exe"));
+    ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "MachOff", "C:\\m.exe", REG_SZ, native));
+    ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "MachOn", "C:\\n.exe", REG_SZ, native));
+    const struct {
+        HKEY hive;
+        const char *list, *name;
+        unsigned char first;
+    } switches[] = {
+        {cu, "Run", "RunOn", 0x02}, {cu, "Run", "runoff", 0x03}, {cu, "Run", "RunOff7", 0x07},
+        {cu, "Run", "Gone", 0x03},  {lm, "Run", "MachOff", 0x03}, {lm, "Run", "MachOn", 0x06},
+        // A shortcut's switch of the same name is not the value's.
+        {cu, "StartupFolder", "RunNone", 0x03},
+    };
+    for (const auto& w : switches)
+        ASSERT_TRUE(tw::test::SetRawValue(w.hive, keys.SwitchKey(w.list), w.name, REG_BINARY, SwitchBytes(w.first), native));
+    if (windows64) {
+        // The 32-bit view's values are switched in Run32: MachOff's switch in Run is not theirs.
+        ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "WowOff", "C:\\w.exe", REG_SZ, KEY_WOW64_32KEY));
+        ASSERT_TRUE(tw::test::SetStringValue(lm, keys.Path(), "MachOff", "C:\\w.exe", REG_SZ, KEY_WOW64_32KEY));
+        ASSERT_TRUE(tw::test::SetRawValue(lm, keys.SwitchKey("Run32"), "WowOff", REG_BINARY, SwitchBytes(0x03), native));
+    }
+    g_switchKeyOpens = 0;
+    {
+        tw::test::RunKeyCallsAs counting({&CountingOpen, nullptr});
+        modRegStuff::ListRunValues(cu, List(), Images());
+        modRegStuff::ListRunValues(lm, List(), Images());
+    }
+    EXPECT_TRUE(m_prompter.shown.empty());
+    // Each switch key is read once, not once per row.
+    EXPECT_EQ(windows64 ? 3 : 2, g_switchKeyOpens);
+    std::vector<std::string> expected;
+    for (const std::string& name : EnumeratedNames(cu, keys.Path()))
+        if (name == "RunOn" || name == "RunNone") expected.push_back(name);
+    expected.push_back("MachOn");
+    if (windows64) expected.push_back("MachOff");  // of the 32-bit view
+    std::vector<std::string> rows;
+    for (int row = 1; row <= List().RowCount(); ++row) rows.push_back(List().RowText(row));
+    EXPECT_EQ(expected, rows);
+    if (windows64) EXPECT_EQ(RegView::Wow32, modRegStuff::RowView(List(), List().RowCount()));
+}
+
 TEST_F(ListsTest, BothViewsOfTheMachineKeyReadOnlyEachRowNamingItsKey) {
     if (!tw::test::OnWindows64()) GTEST_SKIP() << "about 64-bit Windows: 32-bit Windows has one machine key";
     tw::test::RunKeySandbox keys("views");
@@ -339,6 +394,26 @@ protected:
     }
     std::string m_startup;
 };
+
+TEST_F(StartUpScanTest, ShortcutsSwitchedOffInTaskManagerAreNotListed) {
+    tw::test::RunKeySandbox keys("scanswitched");
+    for (const char* name : {"On.lnk", "Off.lnk", "Off2.lnk", "None.lnk"}) Link(name, OwnExe());
+    const struct {
+        const char* name;
+        unsigned char first;
+    } switches[] = {{"On.lnk", 0x06}, {"Off.lnk", 0x03}, {"OFF2.LNK", 0x07}, {"Gone.lnk", 0x03}};
+    for (const auto& w : switches)
+        ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), w.name, REG_BINARY,
+                                          tw::test::SwitchBytes(w.first), tw::test::SwitchView()));
+    // A Run value's switch of the same name is not the shortcut's.
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("Run"), "None.lnk", REG_BINARY,
+                                      tw::test::SwitchBytes(0x03), tw::test::SwitchView()));
+    EXPECT_EQ(2, Scan());
+    EXPECT_EQ(2, List().RowCount());
+    EXPECT_NE(0, RowNamed("On"));
+    EXPECT_NE(0, RowNamed("None"));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
 
 TEST_F(StartUpScanTest, OwnShortcutInAnyLetterCaseIsNeverListed) {
     for (const char* own : {"OSPREY.LNK", "osprey.lnk", "Osprey.Lnk"}) {

@@ -43,12 +43,18 @@ public:
     FakeClock();
     ~FakeClock() override;
     double Now() override { return m_now; }
-    void WaitForEvents(unsigned milliseconds) override { m_now += milliseconds / 1000.0; ++waits; }
+    void WaitForEvents(unsigned milliseconds) override {
+        m_now += milliseconds / 1000.0;
+        ++waits;
+        if (onWait) onWait();
+    }
     void Beep() override { ++beeps; }
     void Advance(double seconds) { m_now += seconds; }
 
     int beeps = 0;
     int waits = 0;
+    // Runs after each wait (what another program does meanwhile).
+    std::function<void()> onWait;
 
 private:
     double m_now = 1000.0;

@@ -50,14 +50,19 @@ public:
             Create(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
         }
         modRegStuff::SetRunKeyPath(m_path);
+        modRegStuff::SetStartupApprovedPath(m_base + "\\StartupApproved");
     }
     RunKeySandbox(const RunKeySandbox&) = delete;
     RunKeySandbox& operator=(const RunKeySandbox&) = delete;
     ~RunKeySandbox() {
         modRegStuff::SetRunKeyPath(std::string());
+        modRegStuff::SetStartupApprovedPath(std::string());
         Remove();
     }
     const std::string& Path() const { return m_path; }
+    // Task Manager's switch keys: "Run", "Run32" or "StartupFolder" (in the native view of a
+    // 64-bit registry, where Task Manager keeps them).
+    std::string SwitchKey(const std::string& list) const { return m_base + "\\StartupApproved\\" + list; }
 
 private:
     void Create(HKEY hive, REGSAM view) {
@@ -108,6 +113,14 @@ public:
     WindowsAs& operator=(const WindowsAs&) = delete;
     ~WindowsAs() { modRegStuff::SetWindows64(std::nullopt); }
 };
+
+// A switch as Task Manager writes it: 12 bytes, the first 02 (runs) or 03 (switched off; 06
+// and 07 are the same), the rest when it was switched.
+inline std::string SwitchBytes(unsigned char first) {
+    return std::string(1, static_cast<char>(first)) + std::string("\x00\x00\x00\x00\x00\x00\x00\x5A\xC3\x1E\x01", 11);
+}
+// KEY_WOW64_64KEY on 64-bit Windows, else 0: the view Task Manager's switches are in.
+inline REGSAM SwitchView() { return modRegStuff::IsWindows64() ? KEY_WOW64_64KEY : 0; }
 
 inline bool SetRawValue(HKEY hive, const std::string& subKey, const std::string& name, DWORD type,
                         const std::string& data, REGSAM view = 0) {

@@ -146,12 +146,16 @@ TEST_F(MoveTest, SourceThatCannotBeDeletedStaysAndTheCopyIsReported) {
     std::string readOnly = Shortcut("ReadOnly.lnk", "C:\\R\\r.exe");
     std::string open = Shortcut("Open.lnk", "C:\\O\\o.exe");
     ASSERT_TRUE(SetFileAttributesA((m_startup + "ReadOnly.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+    tw::test::FakeClock clock;
     {
-        // Open for reading by another program that does not share deletion.
+        // Open for reading by another program that does not share deletion, for longer than
+        // the deletion waits (about 2 seconds, in steps of 0.1).
         tw::test::FileLock lock(m_startup + "Open.lnk", FILE_SHARE_READ);
         ASSERT_TRUE(lock.Held());
         Move({"ReadOnly.lnk", "Open.lnk"}, m_online);
     }
+    // A read-only file is refused at once; the held one is tried again for 2 seconds.
+    EXPECT_EQ(20, clock.waits);
     EXPECT_EQ((std::vector<std::string>{kCr7 + "Couldn't move ReadOnly.lnk.", kCr7 + "Couldn't move Open.lnk."}),
               m_texts);
     // The sources stay; the copies arrived and are whole.
@@ -160,6 +164,74 @@ TEST_F(MoveTest, SourceThatCannotBeDeletedStaysAndTheCopyIsReported) {
     EXPECT_EQ(readOnly, tw::test::ReadFileBytes(m_online + "ReadOnly.lnk"));
     EXPECT_EQ(open, tw::test::ReadFileBytes(m_online + "Open.lnk"));
     SetFileAttributesA((m_startup + "ReadOnly.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(MoveTest, ASourceHeldForAMomentIsWaitedForAndMoved) {
+    // A virus scanner or the shell opens each new file without sharing its deletion.
+    std::string mail = Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    auto lock = std::make_unique<tw::test::FileLock>(m_startup + "Mail.lnk", FILE_SHARE_READ);
+    ASSERT_TRUE(lock->Held());
+    tw::test::FakeClock clock;
+    clock.onWait = [&] {
+        if (clock.waits == 10) lock.reset();  // let go after a second
+    };
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully."}, m_texts);
+    EXPECT_EQ(10, clock.waits);
+    EXPECT_FALSE(tw::test::FileThere(m_startup + "Mail.lnk"));
+    EXPECT_EQ(mail, tw::test::ReadFileBytes(m_online + "Mail.lnk"));
+}
+
+TEST_F(MoveTest, AMovedShortcutsTaskManagerSwitchIsSavedToRemovedRegThenRemoved) {
+    tw::test::RunKeySandbox keys("moveswitch");
+    const std::string removed = tw::test::NewTestFolder("moveremoved") + "removed.reg";
+    tw::test::RemovedRegAt at(removed);
+    const std::string on = tw::test::SwitchBytes(0x06);
+    const REGSAM native = tw::test::SwitchView();
+    for (const char* name : {"Mail.lnk", "Gone.lnk"})
+        ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), name, REG_BINARY, on, native));
+    // Switched off in Task Manager since page 1: left where it is.
+    const std::string off = tw::test::SwitchBytes(0x03);
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Off.lnk", REG_BINARY, off, native));
+    Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    Shortcut("News.lnk", "C:\\News\\news.exe");
+    const std::string offBytes = Shortcut("Off.lnk", "C:\\Off\\off.exe");
+    tw::test::ChangeRecorder recorder;
+    Move({"Mail.lnk", "News.lnk", "Gone.lnk", "Off.lnk"}, m_online);
+    EXPECT_EQ((std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully.", kCr7 + "News.lnk was moved sucessfully.",
+                                        kCr7 + "Couldn't move Gone.lnk.", kCr7 + "Couldn't move Off.lnk."}),
+              m_texts);
+    EXPECT_EQ(offBytes, tw::test::ReadFileBytes(m_startup + "Off.lnk"));
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Off.lnk"));
+    EXPECT_EQ(off, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Off.lnk", native).data);
+    EXPECT_TRUE(m_prompter.shown.empty());
+    // Saved and flushed before it is deleted, after the shortcut itself has gone.
+    EXPECT_EQ((std::vector<std::string>{"Delete " + m_startup + "Mail.lnk", "Write " + removed + ".new",
+                                        "Flush " + removed + ".new", "Rename " + removed, "RegistryDelete Mail.lnk"}),
+              std::vector<std::string>(recorder.changes.begin() + 2, recorder.changes.begin() + 7));
+    // A shortcut without a switch changes nothing else.
+    EXPECT_EQ("Delete " + m_startup + "News.lnk", recorder.changes.back());
+    EXPECT_EQ((std::vector<std::string>{"REGEDIT4", "[HKEY_CURRENT_USER\\" + keys.SwitchKey("StartupFolder") + "]",
+                                        "\"Mail.lnk\"=hex:06,00,00,00,00,00,00,00,5a,c3,1e,01"}),
+              tw::test::ReadLines(removed));
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", native).present);
+    // The shortcut that was not moved keeps its switch.
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Gone.lnk", native).data);
+    ASSERT_EQ(0, tw::test::RunRegeditImport(removed));
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", native).data);
+}
+
+TEST_F(MoveTest, ASwitchThatCannotBeSavedStaysAndTheUserIsTold) {
+    tw::test::RunKeySandbox keys("moveswitchfail");
+    tw::test::RemovedRegAt at(tw::test::NewTestFolder("nosuch") + "missing folder\\removed.reg");
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", REG_BINARY,
+                                      tw::test::SwitchBytes(0x02), tw::test::SwitchView()));
+    Shortcut("Mail.lnk", "C:\\Mail\\mail.exe");
+    Move({"Mail.lnk"}, m_online);
+    EXPECT_EQ(std::vector<std::string>{kCr7 + "Mail.lnk was moved sucessfully."}, m_texts);
+    ASSERT_EQ(1u, m_prompter.shown.size());
+    EXPECT_EQ("Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.", m_prompter.shown[0].text);
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, keys.SwitchKey("StartupFolder"), "Mail.lnk", tw::test::SwitchView()).present);
 }
 
 TEST_F(MoveTest, TheCopyIsOnTheDiskBeforeTheSourceIsDeleted) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -344,6 +345,60 @@ TEST_F(RemovedRegTest, AnExportAfterOneCutShortBetweenDeleteAndRenameKeepsEveryE
     EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
 }
 
+// ---- Nothing written can change what another line means -----------------------------------
+
+TEST_F(RemovedRegTest, ANameWithALineBreakOrNulIsRefusedAndNothingIsWritten) {
+    tw::test::RunKeySandbox keys("linebreaks");
+    const std::string earlier = "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=\"b\"\r\n";
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file, earlier));
+    const std::string names[] = {
+        "Inj\\x\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000001\r\nX", "Lone\rCR", "Lone\nLF", "\nFirst", "Last\r",
+        "Nul\0Inside"s,
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(VisibleName(name));
+        EXPECT_FALSE(RegFileCarriesName(name));
+        ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), name, "C:\\v.exe"));
+        EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", name, "C:\\v.exe"));
+        EXPECT_EQ(earlier, tw::test::ReadFileBytes(m_file));
+    }
+    EXPECT_EQ("Inj\\x<CR><LF>[HKEY_CURRENT_USER]<CR><LF>@=dword:00000001<CR><LF>X", VisibleName(names[0]));
+    EXPECT_EQ("Nul<NUL>Inside", VisibleName(names[5]));
+    // Nor is a file begun for one.
+    ASSERT_TRUE(DeleteFileA(m_file.c_str()));
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Lone\nLF", "C:\\v.exe"));
+    EXPECT_FALSE(tw::test::FileThere(m_file));
+    EXPECT_TRUE(m_prompter.shown.empty());
+}
+
+TEST_F(RemovedRegTest, EveryOtherNameComesBackExactlyAndTheDefaultValueAsItself) {
+    tw::test::RunKeySandbox keys("oddnames");
+    // Characters a line may hold, next to the ones a section, a comment or an escape use.
+    const std::string names[] = {"", " lead and trail\t", "[HKEY_CURRENT_USER]", "@", ";x", "a=b", "\\n", "end\\",
+                                 "q\"=\"", "tab\tin"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(RegFileCarriesName(name));
+        ASSERT_TRUE(tw::test::SetStringValue(HKEY_CURRENT_USER, keys.Path(), name, "C:\\" + name + ".exe"));
+        ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", name, "listed"));
+        ASSERT_TRUE(DeleteRunValue("HKEY_CURRENT_USER", name));
+    }
+    // The default value is regedit's @, never a name of its own.
+    EXPECT_EQ("@=\"C:\\\\.exe\"", FilledLines(m_file)[2]);
+    ASSERT_EQ(0, tw::test::RunRegeditImport(m_file));
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ("C:\\" + name + ".exe"s + '\0', tw::test::GetRawValue(HKEY_CURRENT_USER, keys.Path(), name).data);
+    }
+    // Exactly those: nothing else was set under the key.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, keys.Path().c_str(), 0, KEY_READ, &key));
+    DWORD count = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    EXPECT_EQ(std::size(names), count);
+}
+
 TEST_F(RemovedRegTest, AValueThatCannotBeReadIsWrittenAsTheListedString) {
     tw::test::RunKeySandbox keys("gone");
     ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Gone", "C:\\g\\gone.exe \"x\""));
@@ -361,6 +416,26 @@ TEST_F(RemovedRegTest, ALockedFileFailsTheExportWithoutLosingIt) {
         EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
     }
     EXPECT_EQ(before, tw::test::ReadFileBytes(m_file));
+}
+
+TEST_F(RemovedRegTest, AFileAnotherProgramReadsIsWaitedForAboutTwoSeconds) {
+    // A virus scanner reading the file: it can be read, but not replaced until it is let go.
+    ASSERT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "First", "C:\\1.exe"));
+    const std::string before = tw::test::ReadFileBytes(m_file);
+    tw::test::FakeClock clock;
+    auto lock = std::make_unique<tw::test::FileLock>(m_file, FILE_SHARE_READ);
+    ASSERT_TRUE(lock->Held());
+    EXPECT_FALSE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
+    EXPECT_EQ(20, clock.waits);
+    EXPECT_EQ(before, tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+    clock.waits = 0;
+    clock.onWait = [&] {
+        if (clock.waits == 5) lock.reset();
+    };
+    EXPECT_TRUE(ExportRunValue("HKEY_CURRENT_USER", "Second", "C:\\2.exe"));
+    EXPECT_EQ(5, clock.waits);
+    EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_file).find("\"Second\"=\"C:\\\\2.exe\""));
 }
 
 TEST_F(RemovedRegTest, AFileThatCannotBeCreatedFailsTheExport) {

@@ -58,6 +58,13 @@ std::vector<std::string> Texts(const FakePrompter& prompter) {
     return texts;
 }
 
+// Backslashes doubled, as a REMOVED.REG line holds a path.
+std::string EscapeForReg(const std::string& text) {
+    std::string escaped;
+    for (char c : text) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+}
+
 class ShortcutTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -400,6 +407,120 @@ TEST_F(RegShortcutsTest, ARefusedDeletionKeepsTheValueAndItsSavedLine) {
         EXPECT_TRUE(ValueThere("Refused", HKEY_LOCAL_MACHINE, RegView::Native));
         EXPECT_NE(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Refused\"="));
     }
+}
+
+TEST_F(RegShortcutsTest, AValueWhoseNameHasALineBreakGetsNoShortcutStaysAndTheOthersGoOn) {
+    // Any program may write such a name into the current user's Run key; written as it is,
+    // its lines would be read as a section and a value of the writer's choosing.
+    const std::string injected = "Inj\\x\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000001\r\nX";
+    const std::string v1 = Program("acc apps\\v1.exe"), v2 = Program("acc apps\\v2.exe");
+    Run({Item("Inj", injected, v1), Item("Plain", "Plain", v2), Item("CR", "Lone\rCR", v1),
+         Item("LF", "Lone\nLF", v1)});
+    const std::string refused = "Non-Critical ERROR: REMOVED.REG can't hold the value named \"";
+    const std::string kept = "\". It was left in the registry, and no shortcut was made.";
+    EXPECT_EQ((std::vector<std::string>{
+                  refused + "Inj\\x<CR><LF>[HKEY_CURRENT_USER]<CR><LF>@=dword:00000001<CR><LF>X" + kept, kCreated,
+                  refused + "Lone<CR>CR" + kept, refused + "Lone<LF>LF" + kept}),
+              Texts(m_prompter));
+    EXPECT_EQ(static_cast<unsigned>(MB_ICONEXCLAMATION), m_prompter.shown[0].flags);
+    EXPECT_EQ(4, m_steps);
+    for (const char* name : {"Inj.lnk", "CR.lnk", "LF.lnk"}) EXPECT_FALSE(tw::test::FileThere(m_online + name)) << name;
+    EXPECT_TRUE(ReadLink(m_online + "Plain.lnk").read);
+    EXPECT_TRUE(ValueThere(injected));
+    EXPECT_TRUE(ValueThere("Lone\rCR"));
+    EXPECT_TRUE(ValueThere("Lone\nLF"));
+    EXPECT_FALSE(ValueThere("Plain"));
+    const std::string path = m_keys->Path();
+    EXPECT_EQ("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + path + "]\r\n\"Plain\"=\"" + EscapeForReg(v2) + "\"\r\n",
+              tw::test::ReadFileBytes(m_programs + "removed.reg"));
+}
+
+// ---- Task Manager's switches ---------------------------------------------------------------
+
+TEST_F(RegShortcutsTest, AValuesTaskManagerSwitchIsSavedWithItThenRemovedAndBothComeBack) {
+    const std::string on = tw::test::SwitchBytes(0x02), on6 = tw::test::SwitchBytes(0x06);
+    const REGSAM native = tw::test::SwitchView();
+    const RegView machine = tw::test::OnWindows64() ? RegView::Native : RegView::Shared;
+    std::vector<RegItem> items = {Item("Tray", "Tray", Program("tray.exe")), Item("Bare", "Bare", Program("bare.exe")),
+                                  Item("Mach", "Mach", Program("mach.exe"), REG_SZ, "HKEY_LOCAL_MACHINE", machine)};
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", REG_BINARY, on, native));
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), "Mach", REG_BINARY, on6, native));
+    // A switch of another entry of the same name elsewhere is not this value's.
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("StartupFolder"), "Bare", REG_BINARY, on, native));
+    if (tw::test::OnWindows64()) {
+        // The machine's 32-bit view has its switches in Run32.
+        items.push_back(Item("Wow", "Wow", Program("wow.exe"), REG_SZ, "HKEY_LOCAL_MACHINE", RegView::Wow32));
+        ASSERT_TRUE(tw::test::SetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), "Wow", REG_BINARY, on, native));
+    }
+    const std::string removed = m_programs + "removed.reg";
+    tw::test::ChangeRecorder recorder;
+    Run(items);
+    EXPECT_EQ(std::vector<std::string>(items.size(), kCreated), Texts(m_prompter));
+    // Each switch is deleted after its value, and only once both are in the flushed file.
+    std::vector<std::string> deletions;
+    for (const std::string& change : recorder.changes)
+        if (change.compare(0, 8, "Registry") == 0 || change.compare(0, 6, "Rename") == 0) deletions.push_back(change);
+    std::vector<std::string> expected = {"Rename " + removed, "RegistryDelete Tray", "RegistryDelete Tray",
+                                         "Rename " + removed, "RegistryDelete Bare",
+                                         "Rename " + removed, "RegistryDelete Mach", "RegistryDelete Mach"};
+    if (tw::test::OnWindows64())
+        for (const char* change : {"Rename ", "RegistryDelete Wow", "RegistryDelete Wow"})
+            expected.push_back(change == std::string("Rename ") ? change + removed : change);
+    EXPECT_EQ(expected, deletions);
+    const std::string file = tw::test::ReadFileBytes(removed);
+    const std::string onHex = "hex:02,00,00,00,00,00,00,00,5a,c3,1e,01";
+    EXPECT_NE(std::string::npos, file.find("[HKEY_CURRENT_USER\\" + m_keys->SwitchKey("Run") + "]\r\n\"Tray\"=" + onHex + "\r\n")) << file;
+    EXPECT_NE(std::string::npos, file.find("[HKEY_LOCAL_MACHINE\\" + m_keys->SwitchKey("Run") + "]\r\n\"Mach\"=hex:06,")) << file;
+    EXPECT_EQ(std::string::npos, file.find("\"Bare\"=hex")) << file;
+    for (const char* name : {"Tray", "Bare", "Mach", "Wow"}) {
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), name, native).present) << name;
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), name, native).present) << name;
+        EXPECT_FALSE(tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), name, native).present) << name;
+    }
+    EXPECT_TRUE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("StartupFolder"), "Bare", native).present);
+    ASSERT_EQ(0, tw::test::RunRegeditImport(removed));
+    EXPECT_TRUE(ValueThere("Tray"));
+    EXPECT_TRUE(ValueThere("Mach", HKEY_LOCAL_MACHINE, machine));
+    EXPECT_EQ(on, tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", native).data);
+    EXPECT_EQ(on6, tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run"), "Mach", native).data);
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Tray", native).type);
+    EXPECT_FALSE(tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Bare", native).present);
+    if (tw::test::OnWindows64()) {
+        EXPECT_TRUE(ValueThere("Wow", HKEY_LOCAL_MACHINE, RegView::Wow32));
+        EXPECT_EQ(on, tw::test::GetRawValue(HKEY_LOCAL_MACHINE, m_keys->SwitchKey("Run32"), "Wow", native).data);
+    }
+}
+
+TEST_F(RegShortcutsTest, AValueSwitchedOffSinceItWasListedIsLeftAsItIs) {
+    const REGSAM native = tw::test::SwitchView();
+    const std::string off = tw::test::SwitchBytes(0x07);
+    std::vector<RegItem> items = {Item("Off", "Off", Program("off.exe")), Item("On", "On", Program("on.exe"))};
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Off", REG_BINARY, off, native));
+    Run(items);
+    EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Off was switched off in Task Manager. It was left as it "
+                                        "is, and no shortcut was made.",
+                                        kCreated}),
+              Texts(m_prompter));
+    EXPECT_FALSE(tw::test::FileThere(m_online + "Off.lnk"));
+    EXPECT_TRUE(ValueThere("Off"));
+    EXPECT_FALSE(ValueThere("On"));
+    EXPECT_EQ(off, tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Off", native).data);
+    EXPECT_EQ(std::string::npos, tw::test::ReadFileBytes(m_programs + "removed.reg").find("\"Off\""));
+}
+
+TEST_F(RegShortcutsTest, AValueThatCannotBeDeletedKeepsItsSwitch) {
+    RegItem item = Item("Kept", "Kept", Program("kept.exe"));
+    const REGSAM native = tw::test::SwitchView();
+    ASSERT_TRUE(tw::test::SetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Kept", REG_BINARY,
+                                      tw::test::SwitchBytes(0x02), native));
+    {
+        tw::test::RunKeyCallsAs refusing({nullptr, &tw::test::RefuseDelete});
+        Run({item});
+    }
+    EXPECT_EQ((std::vector<std::string>{"Non-Critical ERROR: Can't delete the value.", kCreated}), Texts(m_prompter));
+    EXPECT_TRUE(ValueThere("Kept"));
+    EXPECT_EQ(tw::test::SwitchBytes(0x02),
+              tw::test::GetRawValue(HKEY_CURRENT_USER, m_keys->SwitchKey("Run"), "Kept", native).data);
 }
 
 // ---- Nothing is deleted before what replaces it is on the disk ----------------------------

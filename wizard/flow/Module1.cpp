@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "Instance.h"
 #include "System.h"
 #include "frmRegRun.h"
 #include "operations/modRegStuff.h"
@@ -16,6 +17,8 @@ std::string StartupPath;
 namespace {
 
 const char* const kOnlineStartupFolder = "Online Startup\\";
+// No backslash: Windows 95/98/Me reject it in a mutex name.
+const char* const kInstanceName = "Tetherwatch.Marshal.Instance";
 
 }  // namespace
 
@@ -35,6 +38,10 @@ FormSlot<frmRegRun>& WizardWindow() {
 }
 
 void Main() {
+    // One wizard at a time, as one Lookout: two would each read REMOVED.REG, add their entry
+    // and move their new file over it, and the later move would drop the other's entry. A
+    // second copy ends at once, without a word.
+    if (PrevInstance(kInstanceName)) return;
     FindFolders();
     WizardWindow()().ShowModal();
     CollectRetiredForms();

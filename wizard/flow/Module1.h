@@ -30,6 +30,7 @@ void FindFolders();
 FormSlot<frmRegRun>& WizardWindow();
 
 // The program entry: FindFolders, then the wizard shown modally; returns once it has closed.
+// Returns at once, showing nothing, while another copy of the wizard runs.
 void Main();
 
 }  // namespace tw::Module1

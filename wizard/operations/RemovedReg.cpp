@@ -1,4 +1,5 @@
-// modRegStuff, second half: REMOVED.REG and the deletion of Run values. REMOVED.REG only
+// modRegStuff, second half: REMOVED.REG, the deletion of Run values, and Task Manager's
+// switches (read, saved with their entries, deleted after them). REMOVED.REG only
 // grows. It is never rewritten in place: each export reads it, adds or replaces the one
 // line (the rules of the private-profile writer the file has always been kept with: a new
 // section at the end of the file, a new value at the end of its section, a value of the
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Files.h"
 #include "Handles.h"
 #include "Prompt.h"
 #include "System.h"
@@ -20,6 +22,9 @@ namespace {
 
 std::string g_removedRegFile;
 DirFunction g_dir = &tw::Dir;
+std::string g_approvedPath;  // "": kStartupApprovedKey
+
+std::string ApprovedPath() { return g_approvedPath.empty() ? std::string(kStartupApprovedKey) : g_approvedPath; }
 
 const char kRegedit4[] = "REGEDIT4";
 const char kRegedit5[] = "Windows Registry Editor Version 5.00";
@@ -339,7 +344,8 @@ bool ReplaceContents(const std::string& file, const std::string& contents) {
     bool ok = sys::WriteAll(handle.Get(), contents, next) && sys::Flush(handle.Get(), next);
     handle.Reset();
     std::string written;
-    ok = ok && sys::ReadWholeFile(next, written) && written == contents && sys::MoveOver(next, file);
+    ok = ok && sys::ReadWholeFile(next, written) && written == contents &&
+         RetryWhileShared([&] { return sys::MoveOver(next, file); }, true);
     if (!ok) sys::RemoveFile(next);
     return ok;
 }
@@ -350,6 +356,13 @@ bool IsWholeRegFile(const std::string& bytes) {
     return !file.lines.empty() && (file.Text(0) == kRegedit4 || file.Text(0) == kRegedit5) &&
            bytes.size() >= 2 && bytes.compare(bytes.size() - (file.unicode ? 4 : 2), std::string::npos,
                                               file.unicode ? std::string("\r\0\n\0", 4) : "\r\n") == 0;
+}
+
+// A value name as a line of the file sets it: regedit's @ for the default value (the empty
+// name), otherwise quoted, with backslashes escaped like data (regedit reads "\\" and "\""
+// in both).
+std::string RegNameText(const std::string& valueName) {
+    return valueName.empty() ? std::string("@") : QuoteRegString(EscapeBackslashes(valueName));
 }
 
 std::string ErrorNumberText(int number) {
@@ -412,8 +425,33 @@ void RecoverRemovedReg() {
     sys::RemoveFile(next);
 }
 
-bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
-                    const std::string& commandLine, RegView view) {
+bool RegFileCarriesName(const std::string& valueName) {
+    return valueName.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+std::string VisibleName(const std::string& name) {
+    std::string shown;
+    for (char c : name) {
+        if (c == '\r') shown += "<CR>";
+        else if (c == '\n') shown += "<LF>";
+        else if (c == '\0') shown += "<NUL>";
+        else shown += c;
+    }
+    return shown;
+}
+
+namespace {
+
+// One value to be saved: the key's full path as regedit names it, the name and the value.
+struct SavedValue {
+    std::string section;
+    std::string name;
+    RunValue value;
+};
+
+// Adds the values to REMOVED.REG in one new file, written, flushed, verified and moved over
+// the old one; false, and the file as it was, when any step fails.
+bool SaveValues(const std::vector<SavedValue>& values) {
     const std::string file = RemovedRegFile();
     // First, so that a file a cut-short export left only in its new name counts as there.
     RecoverRemovedReg();
@@ -430,7 +468,32 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
     } else {
         contents.lines.push_back(kRegedit4);
     }
-    RunValue value;
+    std::vector<std::string> data(values.size());
+    bool fits = true;
+    for (size_t i = 0; i < values.size(); ++i)
+        fits = fits && FitsAnsi(values[i].section) && FitsAnsi(RegNameText(values[i].name)) &&
+               DataText(values[i].value, false, data[i]);
+    if (!contents.unicode && !fits) MakeUnicode(contents);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (contents.unicode) DataText(values[i].value, true, data[i]);
+        SetEntry(contents, values[i].section, values[i].name, RegNameText(values[i].name), data[i]);
+    }
+    return ReplaceContents(file, Encode(contents));
+}
+
+std::string SwitchSection(const EntrySwitch& entry) { return entry.hiveName + "\\" + entry.subKey; }
+
+}  // namespace
+
+bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
+                    const std::string& commandLine, RegView view, bool* switchSaved) {
+    if (switchSaved) *switchSaved = false;
+    // Checked before anything is read or written: such a name would add lines of its own.
+    if (!RegFileCarriesName(valueName)) return false;
+    std::vector<SavedValue> values(1);
+    values[0].section = RunKeyFullPath(hiveName, view);
+    values[0].name = valueName;
+    RunValue& value = values[0].value;
     if (!ReadRunValue(hiveName, valueName, value, view)) {
         value = RunValue();
         value.type = REG_SZ;
@@ -438,31 +501,104 @@ bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
         WideText units = ToWide(commandLine);
         value.bytes = LittleEndian(units);
     }
-    const std::string section = RunKeyFullPath(hiveName, view);
-    // Names are escaped like data: regedit reads "\\" and "\"" in both.
-    const std::string key = QuoteRegString(EscapeBackslashes(valueName));
-    std::string data;
-    if (!contents.unicode && (!FitsAnsi(section) || !FitsAnsi(key) || !DataText(value, false, data)))
-        MakeUnicode(contents);
-    if (contents.unicode) DataText(value, true, data);
-    SetEntry(contents, section, valueName, key, data);
-    return ReplaceContents(file, Encode(contents));
+    const EntrySwitch entry = RunValueSwitch(hiveName, view, valueName);
+    RunValue switchValue;
+    const bool hasSwitch = ReadSwitch(entry, switchValue);
+    if (hasSwitch) values.push_back({SwitchSection(entry), entry.name, switchValue});
+    if (!SaveValues(values)) return false;
+    if (switchSaved) *switchSaved = hasSwitch;
+    return true;
 }
 
-bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
-    HKEY hive = HiveFromName(hiveName);
-    HKEY opened = nullptr;
-    // Setting values is the one right a deletion needs.
-    if (!hive || OpenRunKey(hive, view, KEY_SET_VALUE, opened) != ERROR_SUCCESS) {
+void MoveSwitchToRemovedReg(const EntrySwitch& entry) {
+    RunValue value;
+    if (!ReadSwitch(entry, value)) return;
+    if (!RegFileCarriesName(entry.name) || !SaveValues({{SwitchSection(entry), entry.name, value}})) {
+        MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
+        return;
+    }
+    DeleteSwitch(entry);
+}
+
+namespace {
+
+// Reports a deletion's failure as the wizard always has; true for a deleted value.
+bool DeletionReported(LONG opened, HKEY key, LONG deleted) {
+    if (opened != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't open the key.", MB_ICONEXCLAMATION);
         return false;
     }
-    UniqueKey key(opened);
-    if (DeleteRunKeyValue(key.Get(), valueName) != ERROR_SUCCESS) {
+    UniqueKey owned(key);
+    if (deleted != ERROR_SUCCESS) {
         MsgBox("Non-Critical ERROR: Can't delete the value.", MB_ICONEXCLAMATION);
         return false;
     }
     return true;
+}
+
+// The switch keys are where Task Manager, a 64-bit program, keeps them: the native view.
+LONG OpenSwitchKey(const EntrySwitch& entry, REGSAM access, HKEY& key) {
+    key = nullptr;
+    HKEY hive = HiveFromName(entry.hiveName);
+    if (!hive) return ERROR_INVALID_HANDLE;
+    return OpenKey(hive, entry.subKey, access | ViewAccess(IsWindows64() ? RegView::Native : RegView::Shared), key);
+}
+
+}  // namespace
+
+const char* const kExportFailedMessage =
+    "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
+
+bool DeleteRunValue(const std::string& hiveName, const std::string& valueName, RegView view) {
+    HKEY hive = HiveFromName(hiveName);
+    HKEY key = nullptr;
+    // Setting values is the one right a deletion needs.
+    const LONG opened = hive ? OpenRunKey(hive, view, KEY_SET_VALUE, key) : ERROR_INVALID_HANDLE;
+    return DeletionReported(opened, key, opened == ERROR_SUCCESS ? DeleteRunKeyValue(key, valueName) : opened);
+}
+
+// ---- Task Manager's switches --------------------------------------------------------------
+
+const char* const kStartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved";
+
+void SetStartupApprovedPath(const std::string& key) { g_approvedPath = key; }
+
+EntrySwitch RunValueSwitch(const std::string& hiveName, RegView view, const std::string& valueName) {
+    return {hiveName, ApprovedPath() + (view == RegView::Wow32 ? "\\Run32" : "\\Run"), valueName};
+}
+
+EntrySwitch ShortcutSwitch(const std::string& fileName) {
+    return {"HKEY_CURRENT_USER", ApprovedPath() + "\\StartupFolder", fileName};
+}
+
+SwitchedOffEntries::SwitchedOffEntries(const EntrySwitch& entry) {
+    HKEY opened = nullptr;
+    if (OpenSwitchKey(entry, KEY_READ, opened) != ERROR_SUCCESS) return;
+    UniqueKey key(opened);
+    std::string name;
+    for (DWORD index = 0; sys::RegValueName(key.Get(), index, name) == ERROR_SUCCESS; ++index) {
+        RunValue value;
+        // Bit 0 of the first byte: 02 and 06 run, 03 and 07 are switched off.
+        if (sys::RegQuery(key.Get(), name, value) == ERROR_SUCCESS && !value.bytes.empty() && (value.bytes[0] & 1))
+            m_names.push_back(sys::FoldFileName(name));
+    }
+}
+
+bool SwitchedOffEntries::IsSwitchedOff(const std::string& name) const {
+    return std::find(m_names.begin(), m_names.end(), sys::FoldFileName(name)) != m_names.end();
+}
+
+bool ReadSwitch(const EntrySwitch& entry, RunValue& value) {
+    HKEY opened = nullptr;
+    if (OpenSwitchKey(entry, KEY_QUERY_VALUE, opened) != ERROR_SUCCESS) return false;
+    UniqueKey key(opened);
+    return sys::RegQuery(key.Get(), entry.name, value) == ERROR_SUCCESS;
+}
+
+bool DeleteSwitch(const EntrySwitch& entry) {
+    HKEY key = nullptr;
+    const LONG opened = OpenSwitchKey(entry, KEY_SET_VALUE, key);
+    return DeletionReported(opened, key, opened == ERROR_SUCCESS ? DeleteRunKeyValue(key, entry.name) : opened);
 }
 
 std::string QuoteRegString(const std::string& text) {

@@ -9,6 +9,7 @@
 #include "Shortcut.h"
 #include "Strings.h"
 #include "System.h"
+#include "modRegStuff.h"
 #include "modShellLnk.h"
 
 namespace tw::modDir {
@@ -43,11 +44,13 @@ bool StartsSameProgram(const std::string& linkFile, const LinkTarget& target) {
 
 int ScanStartUpFolder(const std::string& startupPath, ListView& list, ImageList& images) {
     int count = 0;
+    // Shortcuts switched off in Task Manager are left alone: Windows does not start them.
+    const modRegStuff::SwitchedOffEntries switchedOff(modRegStuff::ShortcutSwitch(std::string()));
     sys::FindFiles(startupPath + "*.*", [&](const sys::FoundFile& entry) {
         // INVALID_FILE_ATTRIBUTES has the directory bit set too, so such a file is skipped.
         const DWORD attributes = sys::FileAttributes(startupPath + entry.name);
         if (entry.name != "." && entry.name != ".." && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            AddStartUpItem(startupPath, entry.name, list, images))
+            !switchedOff.IsSwitchedOff(entry.name) && AddStartUpItem(startupPath, entry.name, list, images))
             ++count;
         return true;
     });
@@ -87,18 +90,21 @@ std::string GetExtension(const std::string& name) {
 void MoveStartupShortcuts(const std::vector<std::string>& startUpSelection,
                           const std::string& startupPath, const std::string& onlineStartupPath,
                           const ProgressView& progress) {
+    // Read again: a shortcut switched off in Task Manager since page 1 stays where it is.
+    const modRegStuff::SwitchedOffEntries switchedOff(modRegStuff::ShortcutSwitch(std::string()));
     for (const std::string& element : startUpSelection) {
         if (progress.step) progress.step();
         LinkTarget target;
         const bool isShortcut = ReadTarget(startupPath + element, target);
         const NameChoice choice =
             ChooseShortcutName(onlineStartupPath, element, isShortcut ? &target : nullptr);
-        bool moved = !choice.name.empty() &&
+        bool moved = !choice.name.empty() && !switchedOff.IsSwitchedOff(element) &&
                      MoveShortcutFile(startupPath + element, onlineStartupPath + choice.name);
         if (progress.setContent)
             progress.setContent(kSevenReturns + (moved ? element + " was moved sucessfully."
                                                        : "Couldn't move " + element + "."));
         if (moved && !choice.clashing.empty()) ShowRenamedMessage(choice);
+        if (moved) modRegStuff::MoveSwitchToRemovedReg(modRegStuff::ShortcutSwitch(element));
     }
 }
 

@@ -97,10 +97,14 @@ RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls) {
     return previous;
 }
 
-LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key) {
+LONG OpenKey(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) {
     key = nullptr;
     auto open = g_calls.open ? g_calls.open : &sys::RegOpen;
-    return open(hive, RunKeyPath(), access | ViewAccess(view), key);
+    return open(hive, subKey, access, key);
+}
+
+LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key) {
+    return OpenKey(hive, RunKeyPath(), access | ViewAccess(view), key);
 }
 
 LONG DeleteRunKeyValue(HKEY key, const std::string& valueName) {
@@ -195,12 +199,15 @@ void ListRunValues(HKEY hive, ListView& list, ImageList& images) {
             continue;
         }
         UniqueKey key(opened);
+        // Values switched off in Task Manager are left alone: Windows does not start them.
+        const SwitchedOffEntries switchedOff(RunValueSwitch(hiveName, view, std::string()));
         const std::string rowKey = view == RegView::Native  ? kNativeRowKey
                                    : view == RegView::Wow32 ? kWow32RowKey
                                                             : "";
         const std::string caption = IsWindows64() ? RunKeyCaption(hiveName, view) : std::string();
         std::string name;
         for (DWORD index = 0; sys::RegValueName(key.Get(), index, name) == ERROR_SUCCESS; ++index) {
+            if (switchedOff.IsSwitchedOff(name)) continue;
             sys::RegValue value;
             sys::RegQuery(key.Get(), name, value);
             const std::string commandLine = sys::RegText(value);

@@ -1,7 +1,7 @@
 // modRegStuff: the registry side of the wizard. Lists the values of the two Run keys into
 // the wizard's list, turns a Run command line into program path, arguments, icon file and
 // folder, saves a Run value to REMOVED.REG (a registry file beside the program) and deletes
-// it from its key.
+// it from its key, and leaves alone what Task Manager switched off.
 #pragma once
 #include <windows.h>
 
@@ -19,6 +19,9 @@ class ListView;
 }  // namespace tw
 
 namespace tw::modRegStuff {
+
+// A Run value as the registry holds it: type and bytes (UTF-16 strings on the NT family).
+using RunValue = sys::RegValue;
 
 // The Run key's path below each hive, as the listing and the deletion open it, and as
 // REMOVED.REG's sections name it.
@@ -51,8 +54,9 @@ struct RunKeyCalls {
 };
 RunKeyCalls SetRunKeyCalls(const RunKeyCalls& calls);
 
-// Opens the hive's Run key (RunKeyPath) in `view` with `access`, and deletes a value from an
-// opened key, through those calls. The registry's result code.
+// Opens a key of `hive`, or the hive's Run key (RunKeyPath) in `view`, with `access`, and
+// deletes a value from an opened key, through those calls. The registry's result code.
+LONG OpenKey(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key);
 LONG OpenRunKey(HKEY hive, RegView view, REGSAM access, HKEY& key);
 LONG DeleteRunKeyValue(HKEY key, const std::string& valueName);
 
@@ -128,10 +132,54 @@ std::string GetFolder(const std::string& path);
 // native folders, in the 32-bit build too.
 std::string ExpandEnvironment(const std::string& text);
 
+// ---- Task Manager's switches ------------------------------------------------------------
+// Since Windows 8 Task Manager (and Settings > Apps > Startup) switches a startup entry off
+// without removing it: a value named after the entry under the StartupApproved key of the
+// user's or the machine's hive, in Run for a Run value (Run32 for a value of the machine's
+// 32-bit view), in StartupFolder for a StartUp shortcut (by its file name). Its first byte
+// has bit 0 set while the entry is switched off; Windows then does not start it. Where the
+// keys are missing (Windows before 8) every entry runs.
+
+// The StartupApproved key below each hive. Tests point it at a key of their own ("" restores
+// the default).
+extern const char* const kStartupApprovedKey;
+void SetStartupApprovedPath(const std::string& key);
+
+// Where an entry's switch is: its hive, the key below it, the value's name.
+struct EntrySwitch {
+    std::string hiveName;  // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE"
+    std::string subKey;    // the StartupApproved key followed by \Run, \Run32 or \StartupFolder
+    std::string name;
+};
+EntrySwitch RunValueSwitch(const std::string& hiveName, RegView view, const std::string& valueName);
+EntrySwitch ShortcutSwitch(const std::string& fileName);
+
+// The entries of one switch key (`entry`'s hive and subKey; its name is not used) that are
+// switched off, read once; IsSwitchedOff then answers for any name in that key.
+class SwitchedOffEntries {
+public:
+    explicit SwitchedOffEntries(const EntrySwitch& key);
+    bool IsSwitchedOff(const std::string& name) const;
+
+private:
+    std::vector<std::string> m_names;  // as sys::FoldFileName folds them
+};
+
+// Reads the entry's switch as the registry holds it; false when it has none.
+bool ReadSwitch(const EntrySwitch& entry, RunValue& value);
+
+// Deletes the entry's switch. Shows "Non-Critical ERROR: Can't open the key." or
+// "Non-Critical ERROR: Can't delete the value." on failure.
+bool DeleteSwitch(const EntrySwitch& entry);
+
+// For a StartUp shortcut that was moved: its switch, if it has one, saved to REMOVED.REG
+// and then deleted. A switch that cannot be saved stays, and the user is told.
+void MoveSwitchToRemovedReg(const EntrySwitch& entry);
+
 // ---- REMOVED.REG and deletion ---------------------------------------------------------
 
-// A Run value as the registry holds it: type and bytes (UTF-16 strings on the NT family).
-using RunValue = sys::RegValue;
+// Shown when REMOVED.REG could not take a value: the value is then not deleted.
+extern const char* const kExportFailedMessage;
 
 // Reads a value of the named hive's Run key (in `view`) whole; false when the key or value
 // cannot be read.
@@ -147,8 +195,21 @@ bool ReadRunValue(const std::string& hiveName, const std::string& valueName, Run
 // its earlier entries kept. The whole new file is written and flushed beside the old one
 // and moved over it: true when that move was made; otherwise the old file is as it was.
 
+// A value whose name REMOVED.REG cannot carry (RegFileCarriesName) is refused: false, and
+// nothing is written. The value's switch (RunValueSwitch), when it has one, is saved with it,
+// in its own key's section; `switchSaved` then becomes true.
 bool ExportRunValue(const std::string& hiveName, const std::string& valueName,
-                    const std::string& commandLine, RegView view = RegView::Shared);
+                    const std::string& commandLine, RegView view = RegView::Shared,
+                    bool* switchSaved = nullptr);
+
+// Whether REMOVED.REG can carry a value of this name so that regedit reads back that name
+// and nothing else, in either form of the file: false for a name holding a line break (CR or
+// LF), which would end its line and let the rest of the name be read as lines of their own,
+// or a NUL. (Data is always carried: what a quoted string cannot hold is written in hex.)
+bool RegFileCarriesName(const std::string& valueName);
+
+// `name` as a message shows it: CR, LF and NUL written as <CR>, <LF> and <NUL>.
+std::string VisibleName(const std::string& name);
 
 // Deletes the value from the named hive's Run key ("HKEY_CURRENT_USER" or
 // "HKEY_LOCAL_MACHINE", exactly) in `view`, opened for setting values only. Shows

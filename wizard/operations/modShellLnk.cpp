@@ -22,9 +22,12 @@ namespace {
 const char* const kIcqValueName = "Mirabilis ICQ";
 const char* const kIcqProgram = "ICQ.EXE";
 
-// Shown when REMOVED.REG could not take a value: the value is then not deleted.
-const char* const kExportFailedMessage =
-    "Non-Critical ERROR: Can't save the value to REMOVED.REG. It was left in the registry.";
+
+// Shown for a value whose name REMOVED.REG cannot carry: no shortcut, the value stays.
+std::string UncarriedNameMessage(const std::string& valueName) {
+    return "Non-Critical ERROR: REMOVED.REG can't hold the value named \"" +
+           modRegStuff::VisibleName(valueName) + "\". It was left in the registry, and no shortcut was made.";
+}
 
 // Shortcut fields for one Run value.
 struct LinkFields {
@@ -70,6 +73,19 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
                         const std::string& onlineStartupPath, const ProgressView& progress) {
     for (const RegItem& item : regSelection) {
         if (progress.step) progress.step();
+        // Refused before its shortcut is made: the value could never be deleted safely.
+        if (!modRegStuff::RegFileCarriesName(item.ValueName)) {
+            MsgBox(UncarriedNameMessage(item.ValueName), MB_ICONEXCLAMATION);
+            continue;
+        }
+        // Switched off in Task Manager since page 2: Windows does not start it, nor will Lookout.
+        if (modRegStuff::SwitchedOffEntries(modRegStuff::RunValueSwitch(item.HiveName, item.View, std::string()))
+                .IsSwitchedOff(item.ValueName)) {
+            MsgBox("Non-Critical ERROR: " + modRegStuff::VisibleName(item.ValueName) +
+                       " was switched off in Task Manager. It was left as it is, and no shortcut was made.",
+                   MB_ICONEXCLAMATION);
+            continue;
+        }
         const LinkFields fields = FieldsFor(item);
         // The name is chosen once the link knows what it starts, so that a shortcut of the
         // same name that starts something else is never replaced.
@@ -91,10 +107,13 @@ void CreateRegShortcuts(const std::vector<RegItem>& regSelection,
             continue;
         }
         if (!choice.clashing.empty()) modDir::ShowRenamedMessage(choice);
-        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine, item.View)) {
-            modRegStuff::DeleteRunValue(item.HiveName, item.ValueName, item.View);
+        bool switchSaved = false;
+        if (modRegStuff::ExportRunValue(item.HiveName, item.ValueName, item.CommandLine, item.View, &switchSaved)) {
+            // Its switch goes with it, once the value is gone: Task Manager would list it still.
+            if (modRegStuff::DeleteRunValue(item.HiveName, item.ValueName, item.View) && switchSaved)
+                modRegStuff::DeleteSwitch(modRegStuff::RunValueSwitch(item.HiveName, item.View, item.ValueName));
         } else {
-            MsgBox(kExportFailedMessage, MB_ICONEXCLAMATION);
+            MsgBox(modRegStuff::kExportFailedMessage, MB_ICONEXCLAMATION);
         }
         MsgBox("The shortcut was created successfuly.", MB_ICONINFORMATION);
     }

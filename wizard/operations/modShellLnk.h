@@ -24,7 +24,9 @@ extern const char* const kInvalidNameChars;
 // `onlineStartupPath` + ShortcutName + ".lnk" for its command line (the ICQ rule for a
 // value named exactly "Mirabilis ICQ"; another name when that one is taken, see
 // modDir::ChooseShortcutName, which is then reported), then save the value to REMOVED.REG
-// and delete it from its Run key. A shortcut that cannot be written leaves the value alone.
+// and delete it from its Run key. A shortcut that cannot be written leaves the value alone;
+// a value whose name REMOVED.REG cannot carry (a line break in it) gets no shortcut, and a
+// message naming it.
 // Each element ends with one message box: the failure, or "The shortcut was created
 // successfuly." (after a "Non-Critical ERROR: " box when REMOVED.REG could not take the
 // value, which then stays in the registry).
