@@ -135,6 +135,11 @@ marshal=$!
 pids+=("$marshal")
 tw_wizard_find 30 || fail "no wizard window within 30 s"
 
+# Page 4 shows "All done" once its work has ended: no message can come after that.
+all_done() {
+    tw_poll 20 eval 'tw_list_windows | grep -qF "All done, click the Exit button to close."' ||
+        fail "page 4 did not end within 20 s (a message box: [$(tw_windows '^Online StartUp Wizard$')])"
+}
 shot() {  # NAME: the wizard's part of the screen
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
     mkdir -p "$TW_SCREENSHOTS"
@@ -175,7 +180,7 @@ tw_wizard_answer 10 || fail "the message about Pager's taken name not answered"
 tw_wizard_answer 20 || fail "no first shortcut message"
 tw_wizard_answer 20 || fail "no second shortcut message"
 tw_wizard_answer 20 || fail "no third shortcut message"
-sleep 0.5
+all_done
 [ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
 shot marshal-page4-done
 tw_wizard_key alt+x                             # Exit
@@ -344,7 +349,7 @@ tw_wait_gone "$rename" 5 || fail "the rename dialog did not accept the name"
 tw_wizard_next                                  # Finish
 tw_wizard_answer 20 || fail "no first shortcut message"
 tw_wizard_answer 20 || fail "no second shortcut message"
-sleep 0.5
+all_done
 [ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
 tw_wizard_key alt+x
 tw_wait_exit "$marshal" 10 || fail "Marshal did not end after Exit"
