@@ -76,7 +76,10 @@ in_ns "$WINE" "$TW_BIN/Lookout.exe" </dev/null >/dev/null 2>&1 &
 lookout=$!
 pids+=("$lookout")
 tw_wait_window '^Wine System Tray$' 15 >/dev/null || fail "no tray icon within 15 s"
-sleep 2.5  # one tick at least
+# The load has decided once its first tick shows the status; then one more tick (2 s), each
+# tick deciding right after it shows the status.
+tw_wait_status 'Status: Not Connected, With Apps Running' 15 || fail "no offline status within 15 s"
+sleep "$(tw_limit 3)"
 kill -0 "$lookout" 2>/dev/null || fail "Lookout ended"
 for exe in "$alpha" "$stubborn1" "$stubborn2" "$spaced"; do
     [ "$(tw_count "$exe")" -eq 0 ] || fail "$exe was started while offline"
@@ -106,7 +109,11 @@ for name in "Alpha Window" "Spaced Window" "Stubborn One" "Упрямый Два
 done
 app_one=$(tw_windows "^Stubborn One$")
 app_two=$(tw_windows "^Упрямый Два$")
-sleep 2.5  # a tick with everything running: nothing more is started
+# The batch shows the program it starts; the first tick after it shows the status again, with
+# everything running, and then another tick: nothing more is started.
+tw_wait_status 'Status: Connected: LAN, With Apps Running' 15 || fail "no status after the launches within 15 s"
+sleep "$(tw_limit 3)"
+tw_status_is 'Status: Connected: LAN, With Apps Running' || fail "the status is now [$(tw_lookout_status)]"
 [ "$(tw_count "$alpha")" -eq 1 ] || fail "Alpha was started twice"
 
 echo "2. route removed: the helpers close; the stubborn ones are asked about"

@@ -171,6 +171,11 @@ tw_wait_exit $! 20 || fail "a second Marshal did not end while the first runs"
 [ "$rc" -eq 0 ] || fail "the second Marshal's exit code is $rc"
 echo "   a second Marshal ended at once"
 
+# Page 4 shows "All done" once its work has ended: no message can come after that.
+all_done() {
+    tw_poll 20 eval 'tw_list_windows | grep -qF "All done, click the Exit button to close."' ||
+        fail "page 4 did not end within 20 s (a message box: [$(tw_windows '^Online StartUp Wizard$')])"
+}
 shot() {  # NAME: the wizard's part of the screen
     [ -n "${TW_SCREENSHOTS:-}" ] || return 0
     mkdir -p "$TW_SCREENSHOTS"
@@ -211,7 +216,7 @@ tw_wizard_answer 10 || fail "the message about Pager's taken name not answered"
 tw_wizard_answer 20 || fail "no first shortcut message"
 tw_wizard_answer 20 || fail "no second shortcut message"
 tw_wizard_answer 20 || fail "no third shortcut message"
-sleep 0.5
+all_done
 [ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
 shot marshal-page4-done
 tw_wizard_key alt+x                             # Exit
@@ -403,7 +408,7 @@ tw_wait_gone "$rename" 5 || fail "the rename dialog did not accept the name"
 tw_wizard_next                                  # Finish
 tw_wizard_answer 20 || fail "no first shortcut message"
 tw_wizard_answer 20 || fail "no second shortcut message"
-sleep 0.5
+all_done
 [ -z "$(tw_windows '^Online StartUp Wizard$')" ] || fail "more messages on page 4"
 tw_wizard_key alt+x
 tw_wait_exit "$marshal" 10 || fail "Marshal did not end after Exit"

@@ -190,7 +190,9 @@ cp "$online/Online App.lnk" "$work/online.lnk"
 "$WINE" start /unix "$programs/StartUp/OSPREY.LNK" </dev/null >/dev/null 2>&1
 for i in $(seq 1 300); do lookout_runs && break; sleep 0.1; done
 lookout_runs || fail "Lookout is not running 30 s after OSPREY.LNK was started"
-sleep 2  # a tick or two offline
+# Lookout has decided once its first tick shows the status; then one more tick (2 s).
+WINE=$WINE_OUTSIDE tw_wait_status 'Status: Not Connected*' 30 || fail "Lookout shows no offline status within 30 s"
+sleep "$(tw_limit 3)"
 [ -z "$(tw_windows '^OnlineApp$')" ] || fail "the program started while offline"
 tw_netns_online || fail "cannot add the route"
 start=$(date +%s.%N)

@@ -67,6 +67,9 @@ check_lookout_monitor() {
     start_bg "$TW_BIN/Lookout.exe"
     lookout=$last
     tw_wait_window '^Wine System Tray$' 15 >/dev/null || fail "no tray icon"
+    # The load has decided once its first tick shows the status; then one more tick (2 s).
+    tw_wait_status 'Status: Not Connected*' 15 || fail "no offline status"
+    sleep "$(tw_limit 3)"
     running "$alpha" 0 || fail "Alpha started while offline"
 
     tw_netns_online || fail "cannot add the route"

@@ -2,7 +2,8 @@
 // as "handle<TAB>class<TAB>title", each followed by its child controls as
 // "<TAB>class<TAB>text". Carriage returns, line feeds and tabs in a text are written as
 // \r, \n and \t, so that a message box's text can be compared whole and each window or
-// control takes one line.
+// control takes one line. With --all the hidden top-level windows and the message-only ones
+// are listed too (Lookout's tray window, whose label shows the last tick's status).
 #include <windows.h>
 
 #include <cstdio>
@@ -35,8 +36,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     return TRUE;
 }
 
-BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
-    if (!IsWindowVisible(window)) return TRUE;
+BOOL CALLBACK PrintTopLevel(HWND window, LPARAM all) {
+    if (!all && !IsWindowVisible(window)) return TRUE;
     std::printf("%lx\t%s\t%s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)),
                 ClassOf(window).c_str(), Escaped(window).c_str());
     EnumChildWindows(window, PrintChild, 0);
@@ -45,6 +46,9 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
 
 }  // namespace
 
-int main() {
-    return EnumWindows(PrintTopLevel, 0) ? 0 : 1;
+int main(int argc, char** argv) {
+    const bool all = argc > 1 && std::string(argv[1]) == "--all";
+    for (HWND window = nullptr; all && (window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr));)
+        PrintTopLevel(window, all);
+    return EnumWindows(PrintTopLevel, all) ? 0 : 1;
 }

@@ -265,6 +265,15 @@ tw_answer() {  # WID KEY PERCENT
 
 # The visible windows with their controls' texts (list_windows.exe), one a line.
 tw_list_windows() { tw_wine "$TW_BIN/list_windows.exe" </dev/null 2>/dev/null | tr -d '\r'; }
+# Lookout's status as its last tick showed it, the label of its hidden tray window ("Status:
+# Not Connected"); nothing before the load has ended with its first tick, in a launch or kill
+# batch, while disabled. tw_wait_status waits until it matches the glob PATTERN: the proof that
+# the load, or a tick after a batch, has decided what to do.
+tw_lookout_status() {
+    tw_wine "$TW_BIN/list_windows.exe" --all </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^\tStatic\t\(Status: .*\)$/\1/p'
+}
+tw_status_is() { local s; s=$(tw_lookout_status); [[ "$s" == $1 ]]; }
+tw_wait_status() { tw_poll "$2" tw_status_is "$1"; }  # PATTERN SECONDS
 
 # Running processes as "id<TAB>path", paths in lower case.
 tw_processes() { tw_wine "$TW_BIN/list_processes.exe" </dev/null 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z'; }

@@ -227,7 +227,8 @@ TEST_F(AppWindowTest, LaunchModeControlsAndLayout) {
     EXPECT_NE(0, GetWindowLongPtrA(window.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     ExpectPlaced(window.lvwApps.Hwnd(), 120, 120, 5295, 2295);
-    EXPECT_TRUE(IsWindowVisible(window.lvwApps.Hwnd()) || !window.Visible());
+    // The window is loaded, not shown: the list itself is shown, and so appears with it.
+    EXPECT_NE(0, GetWindowLongPtrA(window.lvwApps.Hwnd(), GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(window.lvwApps.Visible());
     EXPECT_EQ(2, window.lvwApps.ColumnCount());
     EXPECT_EQ(ListView_GetColumnWidth(window.lvwApps.Hwnd(), 0), ListView_GetColumnWidth(window.lvwApps.Hwnd(), 1));

@@ -24,10 +24,19 @@ TEST(MsgBox, KeepsAnExplicitTitle) {
     EXPECT_EQ("Notepad", prompter.shown.at(0).title);
 }
 
-TEST(MsgBox, RealBoxWithoutADisplayFailsRatherThanHangs) {
-    // No fake installed: MessageBoxA runs, and without a display Wine refuses it (0 or -1),
-    // never an answer the caller would act on.
-    int answer = tw::MsgBox("no display here", MB_YESNOCANCEL);
-    EXPECT_NE(IDYES, answer);
-    EXPECT_NE(IDNO, answer);
+TEST(MsgBox, TheTextAndFlagsGoThroughAndNoPrompterRestoresTheRealOne) {
+    FakePrompter prompter;
+    prompter.Answer(IDCANCEL);
+    EXPECT_EQ(IDCANCEL, tw::MsgBox("Line one\r\rLine two & more", MB_OKCANCEL | MB_ICONSTOP, "T"));
+    ASSERT_EQ(1u, prompter.shown.size());
+    EXPECT_EQ("Line one\r\rLine two & more", prompter.shown[0].text);
+    EXPECT_EQ(unsigned(MB_OKCANCEL | MB_ICONSTOP), prompter.shown[0].flags);
+    // Installing nothing puts the real prompter back, the one that was there before the fake.
+    tw::IPrompter* real = tw::SetPrompter(nullptr);
+    EXPECT_EQ(&prompter, real);
+    real = tw::SetPrompter(&prompter);
+    EXPECT_NE(nullptr, real);
+    EXPECT_NE(&prompter, real);
+    EXPECT_EQ(&prompter, tw::SetPrompter(real));
+    EXPECT_EQ(real, tw::SetPrompter(&prompter));  // the fake's own end restores `real`
 }

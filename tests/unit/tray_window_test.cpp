@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -585,8 +586,7 @@ TEST_F(TrayWindowTest, TheIconRecordHasTheOriginalLayout) {
     EXPECT_EQ(7u, data.uFlags);
     EXPECT_EQ(0x200u, data.uCallbackMessage);
     EXPECT_NE(nullptr, data.hIcon);  // icon 702
-    EXPECT_EQ(std::string("Loading...") + '\0' + std::string(53, ' '),
-              std::string(data.szTip, 64));
+    EXPECT_EQ("Loading...", TrayTip(data));
     // Every modification keeps the other fields.
     const NOTIFYICONDATAA& modified = tray.Last(NIM_MODIFY)->data;
     EXPECT_EQ(data.cbSize, modified.cbSize);
@@ -594,8 +594,7 @@ TEST_F(TrayWindowTest, TheIconRecordHasTheOriginalLayout) {
     EXPECT_EQ(data.uID, modified.uID);
     EXPECT_EQ(data.uFlags, modified.uFlags);
     EXPECT_EQ(data.uCallbackMessage, modified.uCallbackMessage);
-    EXPECT_EQ(std::string("Not Connected") + '\0' + std::string(50, ' '),
-              std::string(modified.szTip, 64));
+    EXPECT_EQ("Not Connected", TrayTip(modified));
 }
 
 TEST(TrayTip, IsCutTo63CharactersAndANul) {
@@ -603,9 +602,13 @@ TEST(TrayTip, IsCutTo63CharactersAndANul) {
     SetTrayTip(data, std::string(70, 'x'));
     EXPECT_EQ(std::string(63, 'x'), TrayTip(data));
     EXPECT_EQ('\0', data.szTip[63]);
+    SetTrayTip(data, std::string(63, 'y'));
+    EXPECT_EQ(std::string(63, 'y'), TrayTip(data));
+    // A shorter tip after a longer one ends where it ends: the shell reads up to the NUL.
+    SetTrayTip(data, "Not Connected");
+    EXPECT_EQ(0, std::strcmp("Not Connected", data.szTip));
     SetTrayTip(data, "");
-    EXPECT_EQ("", TrayTip(data));
-    EXPECT_EQ(std::string(63, ' '), std::string(data.szTip + 1, 63));
+    EXPECT_EQ('\0', data.szTip[0]);
 }
 
 TEST_F(TrayWindowTest, LoadWithAskFirstOpensTheLaunchWindowBeforeTheFirstTick) {

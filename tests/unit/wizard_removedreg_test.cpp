@@ -159,6 +159,12 @@ TEST_F(RemovedRegTest, ImportedWithRegeditTheValuesComeBackByteForByte) {
         // Exported twice: the second write must leave one line that still imports.
         ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed", v.view));
         ASSERT_TRUE(ExportRunValue(v.hiveName, v.name, "listed", v.view));
+        std::string start = "\"";
+        for (char c : v.name) start += (c == '\\' || c == '"') ? std::string{'\\', c} : std::string(1, c);
+        start += "\"=";
+        size_t lines = 0;
+        for (const std::string& line : FilledLines(m_file)) lines += line.compare(0, start.size(), start) == 0;
+        EXPECT_EQ(1u, lines) << start;
         ASSERT_TRUE(DeleteRunValue(v.hiveName, v.name, v.view));
         ASSERT_FALSE(tw::test::GetRawValue(v.hive, keys.Path(), v.name, access).present);
     }
@@ -328,6 +334,24 @@ TEST_F(RemovedRegTest, ALeftoverOfAnExportCutShortIsTakenInOnlyWhenTheFileIsGone
     // Half a file and no file: nothing is made of it.
     ASSERT_TRUE(DeleteFileA(m_file.c_str()));
     ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", "REGEDIT4\r\n[HKEY_CUR"));
+    RecoverRemovedReg();
+    EXPECT_FALSE(tw::test::FileThere(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+}
+
+TEST_F(RemovedRegTest, AVersion5LeftoverIsTakenInWholeAndNotCutShort) {
+    // An export of a version 5.00 file ended between writing the new file and moving it.
+    const std::string text = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\X]\r\n"
+                             "\"\xD0\xA7\xD0\xB0\xD1\x82\"=\"C:\\\\chat.exe\"\r\n";
+    std::string whole = "\xFF\xFE" + tw::test::Utf16Bytes(text);
+    whole.resize(whole.size() - 2);  // no closing NUL in a file
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", whole));
+    RecoverRemovedReg();
+    ASSERT_EQ(whole, tw::test::ReadFileBytes(m_file));
+    EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
+    // Cut in the last line's CR LF (its CR and half the LF written): nothing is made of it.
+    ASSERT_TRUE(DeleteFileA(m_file.c_str()));
+    ASSERT_TRUE(tw::test::WriteTextFile(m_file + ".new", whole.substr(0, whole.size() - 1)));
     RecoverRemovedReg();
     EXPECT_FALSE(tw::test::FileThere(m_file));
     EXPECT_FALSE(tw::test::FileThere(m_file + ".new"));
