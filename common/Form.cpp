@@ -6,7 +6,6 @@
 
 #include "Controls.h"
 #include "Resources.h"
-#include "Shortcut.h"
 #include "System.h"
 #include "Units.h"
 
