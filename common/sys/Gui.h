@@ -1,0 +1,45 @@
+// Our own windows (Unicode windows on the NT family), their messages, message boxes, resource
+// strings, and text drawn on the screen.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Text.h"
+
+namespace tw::sys {
+
+// ---- Our own windows: Unicode windows on the NT family -------------------------------------
+
+ATOM RegisterWindowClass(const char* className, WNDPROC proc, UINT style, HCURSOR cursor, HBRUSH background);
+HWND MakeWindow(DWORD exStyle, const char* className, const std::string& title, DWORD style,
+                  int x, int y, int width, int height, HWND parent, HMENU menu, void* param);
+LRESULT DefaultProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallProc(WNDPROC proc, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+WNDPROC SetWindowProc(HWND window, WNDPROC proc);  // returns the previous one
+LONG_PTR GetLong(HWND window, int index);
+LONG_PTR SetLong(HWND window, int index, LONG_PTR value);
+LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL NextMessage(MSG& msg);
+BOOL PeekNextMessage(MSG& msg);  // PM_REMOVE
+LRESULT Dispatch(const MSG& msg);
+BOOL DialogMessage(HWND dialog, MSG& msg);
+// Properties by ASCII name.
+BOOL SetProperty(HWND window, const char* name, HANDLE value);
+HANDLE Property(HWND window, const char* name);
+HANDLE RemoveProperty(HWND window, const char* name);
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& title, UINT flags);
+std::string ResourceString(HINSTANCE module, UINT id);
+
+// ---- Text on the screen ----------------------------------------------------------------------
+
+int DrawString(HDC dc, const std::string& text, RECT& rect, UINT format);
+SIZE TextExtent(HDC dc, const std::string& text);
+// DrawState of a text; `flags` holds its type (DST_TEXT or DST_PREFIXTEXT) and state.
+BOOL DrawStateText(HDC dc, const std::string& text, int x, int y, int width, int height, UINT flags);
+// The system's message font, and a bold copy of a font (the caller deletes both).
+HFONT CreateMessageFont();
+HFONT CreateBoldFont(HFONT font);
+
+}  // namespace tw::sys

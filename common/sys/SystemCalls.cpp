@@ -1,0 +1,44 @@
+// The table's look-up, and the text of a buffer-filling call.
+#include "SystemCalls.h"
+
+#include <vector>
+
+namespace tw::sys {
+namespace {
+
+// The DLL names in one string, and each call's "dll\0name".
+#define TW_NAME_(dll, name) #dll ".dll\0" #name,
+#define TW_NAME(dll, name) TW_NAME_(dll, name)
+const char* const kCallNames[] = {TW_SYSTEM_CALLS(TW_NAME)};
+#undef TW_NAME
+#undef TW_NAME_
+
+}  // namespace
+
+// The address of call `id`, looked up once; nullptr where the system lacks it.
+FARPROC Proc(CallId id) {
+    static FARPROC procs[kCallCount];
+    static bool looked[kCallCount];
+    if (!looked[id]) {
+        const char* dll = kCallNames[id];
+        procs[id] = LoadSystemProc(dll, dll + lstrlenA(dll) + 1);
+        looked[id] = true;
+    }
+    return procs[id];
+}
+
+std::string FilledText(Fill fill, const void* context) {
+    DWORD capacity = MAX_PATH;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::vector<wchar_t> buffer(capacity + 1, L'\0');  // room for either
+        const DWORD length = fill(context, buffer.data(), capacity);
+        if (length == 0) return std::string();
+        if (length < capacity)
+            return UnicodeSystem() ? FromWide(buffer.data(), static_cast<int>(length))
+                                   : FromAnsi(reinterpret_cast<const char*>(buffer.data()), static_cast<int>(length));
+        capacity = length > capacity ? length + 1 : capacity * 2;
+    }
+    return std::string();
+}
+
+}  // namespace tw::sys
