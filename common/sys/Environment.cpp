@@ -12,7 +12,7 @@ std::string ModulePath(HMODULE module) {
     return FilledText(
         [](const void* context, void* buffer, DWORD capacity) -> DWORD {
             HMODULE of = static_cast<HMODULE>(const_cast<void*>(context));
-            DWORD length = UnicodeSystem() ? TW_K32(GetModuleFileNameW)(of, static_cast<wchar_t*>(buffer), capacity)
+            DWORD length = UnicodeSystem() ? TW_CALL(GetModuleFileNameW)(of, static_cast<wchar_t*>(buffer), capacity)
                                            : GetModuleFileNameA(of, static_cast<char*>(buffer), capacity);
             // A full buffer means the name was cut (without a NUL on the NT family).
             return length >= capacity ? capacity : length;
@@ -23,7 +23,7 @@ std::string ModulePath(HMODULE module) {
 std::string SystemFolder() {
     return FilledText(
         [](const void*, void* buffer, DWORD capacity) -> DWORD {
-            return UnicodeSystem() ? TW_K32(GetSystemDirectoryW)(static_cast<wchar_t*>(buffer), capacity)
+            return UnicodeSystem() ? TW_CALL(GetSystemDirectoryW)(static_cast<wchar_t*>(buffer), capacity)
                                    : GetSystemDirectoryA(static_cast<char*>(buffer), capacity);
         },
         nullptr);
@@ -31,7 +31,7 @@ std::string SystemFolder() {
 
 HMODULE LoadLibraryFrom(const std::string& path) {
     const SystemText text(path);
-    return UnicodeSystem() ? TW_K32(LoadLibraryW)(text.W()) : LoadLibraryA(text.A());
+    return UnicodeSystem() ? TW_CALL(LoadLibraryW)(text.W()) : LoadLibraryA(text.A());
 }
 
 std::string ExpandEnvironment(const std::string& text) {
@@ -41,7 +41,7 @@ std::string ExpandEnvironment(const std::string& text) {
             const auto* from = static_cast<const SystemText*>(context);
             // The count includes the NUL.
             DWORD needed = UnicodeSystem()
-                               ? TW_K32(ExpandEnvironmentStringsW)(from->W(), static_cast<wchar_t*>(buffer), capacity)
+                               ? TW_CALL(ExpandEnvironmentStringsW)(from->W(), static_cast<wchar_t*>(buffer), capacity)
                                : ExpandEnvironmentStringsA(from->A(), static_cast<char*>(buffer), capacity);
             return needed == 0 || needed > capacity ? needed : needed - 1;
         },
@@ -55,7 +55,7 @@ bool EnvironmentVariable(const char* name, std::string& value) {
     value = FilledText(
         [](const void* context, void* buffer, DWORD capacity) -> DWORD {
             const auto* of = static_cast<const SystemText*>(context);
-            return UnicodeSystem() ? TW_K32(GetEnvironmentVariableW)(of->W(), static_cast<wchar_t*>(buffer), capacity)
+            return UnicodeSystem() ? TW_CALL(GetEnvironmentVariableW)(of->W(), static_cast<wchar_t*>(buffer), capacity)
                                    : GetEnvironmentVariableA(of->A(), static_cast<char*>(buffer), capacity);
         },
         &text);
@@ -68,7 +68,7 @@ std::string SpecialFolder(int csidl) {
     std::string folder;
     if (UnicodeSystem()) {
         wchar_t path[MAX_PATH + 1] = {};
-        if (TW_W("shell32.dll", SHGetPathFromIDListW)(items, path)) folder = FromWide(path);
+        if (TW_CALL(SHGetPathFromIDListW)(items, path)) folder = FromWide(path);
     } else {
         char path[MAX_PATH + 1] = {};
         if (SHGetPathFromIDListA(items, path)) folder = FromAnsi(path);

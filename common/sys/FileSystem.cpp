@@ -14,7 +14,7 @@ ChangeObserver g_observer = nullptr;
 
 DWORD FileAttributes(const std::string& path) {
     const SystemText text(path);
-    return UnicodeSystem() ? TW_K32(GetFileAttributesW)(text.W()) : GetFileAttributesA(text.A());
+    return UnicodeSystem() ? TW_CALL(GetFileAttributesW)(text.W()) : GetFileAttributesA(text.A());
 }
 
 bool IsFolder(const std::string& path) {
@@ -28,12 +28,12 @@ DWORD FindFiles(const std::string& pattern, FileVisitor visit, void* context) {
     FoundFile found;
     if (UnicodeSystem()) {
         WIN32_FIND_DATAW entry;
-        UniqueFind find(TW_K32(FindFirstFileW)(text.W(), &entry));
+        UniqueFind find(TW_CALL(FindFirstFileW)(text.W(), &entry));
         if (!find) return GetLastError();
         do {
             found.name = FromWide(entry.cFileName);
             found.attributes = entry.dwFileAttributes;
-        } while (visit(context, found) && TW_K32(FindNextFileW)(find.Get(), &entry));
+        } while (visit(context, found) && TW_CALL(FindNextFileW)(find.Get(), &entry));
     } else {
         WIN32_FIND_DATAA entry;
         UniqueFind find(FindFirstFileA(text.A(), &entry));
@@ -50,13 +50,13 @@ HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD dispos
                 DWORD attributes) {
     const SystemText text(path);
     return UnicodeSystem()
-               ? TW_K32(CreateFileW)(text.W(), access, share, nullptr, disposition, attributes, nullptr)
+               ? TW_CALL(CreateFileW)(text.W(), access, share, nullptr, disposition, attributes, nullptr)
                : CreateFileA(text.A(), access, share, nullptr, disposition, attributes, nullptr);
 }
 
 bool CopyFileOver(const std::string& source, const std::string& destination) {
     const SystemText from(source), to(destination);
-    const BOOL done = UnicodeSystem() ? TW_K32(CopyFileW)(from.W(), to.W(), FALSE)
+    const BOOL done = UnicodeSystem() ? TW_CALL(CopyFileW)(from.W(), to.W(), FALSE)
                                       : CopyFileA(from.A(), to.A(), FALSE);
     if (done) ReportChange(Change::Copy, destination);
     return done != FALSE;
@@ -64,14 +64,14 @@ bool CopyFileOver(const std::string& source, const std::string& destination) {
 
 bool RemoveFile(const std::string& path) {
     const SystemText text(path);
-    const BOOL done = UnicodeSystem() ? TW_K32(DeleteFileW)(text.W()) : DeleteFileA(text.A());
+    const BOOL done = UnicodeSystem() ? TW_CALL(DeleteFileW)(text.W()) : DeleteFileA(text.A());
     if (done) ReportChange(Change::Delete, path);
     return done != FALSE;
 }
 
 bool CreateFolder(const std::string& path) {
     const SystemText text(path);
-    return (UnicodeSystem() ? TW_K32(CreateDirectoryW)(text.W(), nullptr)
+    return (UnicodeSystem() ? TW_CALL(CreateDirectoryW)(text.W(), nullptr)
                             : CreateDirectoryA(text.A(), nullptr)) != FALSE;
 }
 
@@ -79,7 +79,7 @@ bool MoveOver(const std::string& source, const std::string& destination) {
     const SystemText from(source), to(destination);
     BOOL done;
     if (UnicodeSystem()) {
-        done = TW_K32(MoveFileExW)(from.W(), to.W(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        done = TW_CALL(MoveFileExW)(from.W(), to.W(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     } else {
         // MoveFileEx is not implemented on 95/98/Me, and MoveFile does not replace: the old
         // file is deleted (a change of its own), then the new one takes its name.
@@ -92,7 +92,7 @@ bool MoveOver(const std::string& source, const std::string& destination) {
 
 UINT DriveType(const std::string& root) {
     const SystemText text(root);
-    return UnicodeSystem() ? TW_K32(GetDriveTypeW)(text.W()) : GetDriveTypeA(text.A());
+    return UnicodeSystem() ? TW_CALL(GetDriveTypeW)(text.W()) : GetDriveTypeA(text.A());
 }
 
 std::string ErrorText(DWORD code) {
@@ -101,7 +101,7 @@ std::string ErrorText(DWORD code) {
     std::string message;
     void* text = nullptr;
     if (UnicodeSystem()) {
-        DWORD length = TW_K32(FormatMessageW)(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        DWORD length = TW_CALL(FormatMessageW)(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         if (length && text) message = FromWide(static_cast<wchar_t*>(text), static_cast<int>(length));
     } else {
         DWORD length = FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
@@ -175,8 +175,8 @@ std::string FoldFileName(const std::string& name) {
     // 2000 and NT 4 lack the invariant locale: there the user's.
     WideText wide = ToWide(name);
     const int length = static_cast<int>(wide.size()) - 1;
-    if (!TW_K32(LCMapStringW)(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, wide.data(), length))
-        TW_U32(CharUpperBuffW)(wide.data(), static_cast<DWORD>(length));
+    if (!TW_CALL(LCMapStringW)(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, wide.data(), length))
+        TW_CALL(CharUpperBuffW)(wide.data(), static_cast<DWORD>(length));
     return FromWide(wide.data(), length);
 }
 

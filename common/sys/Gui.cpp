@@ -20,7 +20,7 @@ ATOM RegisterWindowClass(const char* className, WNDPROC proc, UINT style, HCURSO
     wc.hCursor = cursor;
     wc.hbrBackground = background;
     wc.lpszClassName = static_cast<const wchar_t*>(name.Either());
-    return UnicodeSystem() ? TW_U32(RegisterClassW)(&wc) : RegisterClassA(reinterpret_cast<const WNDCLASSA*>(&wc));
+    return UnicodeSystem() ? TW_CALL(RegisterClassW)(&wc) : RegisterClassA(reinterpret_cast<const WNDCLASSA*>(&wc));
 }
 
 HWND MakeWindow(DWORD exStyle, const char* className, const std::string& title, DWORD style,
@@ -28,7 +28,7 @@ HWND MakeWindow(DWORD exStyle, const char* className, const std::string& title, 
     const SystemText text(title);
     if (UnicodeSystem()) {
         const WideText name = ToWide(className);
-        return TW_U32(CreateWindowExW)(exStyle, name.data(), text.W(), style, x, y, width, height, parent,
+        return TW_CALL(CreateWindowExW)(exStyle, name.data(), text.W(), style, x, y, width, height, parent,
                                        menu, GetModuleHandleA(nullptr), param);
     }
     return CreateWindowExA(exStyle, className, text.A(), style, x, y, width, height, parent, menu,
@@ -36,21 +36,21 @@ HWND MakeWindow(DWORD exStyle, const char* className, const std::string& title, 
 }
 
 LRESULT DefaultProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return UnicodeSystem() ? TW_U32(DefWindowProcW)(window, msg, wParam, lParam)
+    return UnicodeSystem() ? TW_CALL(DefWindowProcW)(window, msg, wParam, lParam)
                            : DefWindowProcA(window, msg, wParam, lParam);
 }
 
 LRESULT CallProc(WNDPROC proc, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return UnicodeSystem() ? TW_U32(CallWindowProcW)(proc, window, msg, wParam, lParam)
+    return UnicodeSystem() ? TW_CALL(CallWindowProcW)(proc, window, msg, wParam, lParam)
                            : CallWindowProcA(proc, window, msg, wParam, lParam);
 }
 
 LONG_PTR GetLong(HWND window, int index) {
-    return UnicodeSystem() ? TW_U32(TW_GET_WINDOW_LONG)(window, index) : GetWindowLongPtrA(window, index);
+    return UnicodeSystem() ? TW_CALL(TW_GET_WINDOW_LONG)(window, index) : GetWindowLongPtrA(window, index);
 }
 
 LONG_PTR SetLong(HWND window, int index, LONG_PTR value) {
-    return UnicodeSystem() ? TW_U32(TW_SET_WINDOW_LONG)(window, index, value)
+    return UnicodeSystem() ? TW_CALL(TW_SET_WINDOW_LONG)(window, index, value)
                            : SetWindowLongPtrA(window, index, value);
 }
 
@@ -59,25 +59,25 @@ WNDPROC SetWindowProc(HWND window, WNDPROC proc) {
 }
 
 LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return UnicodeSystem() ? TW_U32(SendMessageW)(window, msg, wParam, lParam)
+    return UnicodeSystem() ? TW_CALL(SendMessageW)(window, msg, wParam, lParam)
                            : SendMessageA(window, msg, wParam, lParam);
 }
 
 BOOL NextMessage(MSG& msg) {
-    return UnicodeSystem() ? TW_U32(GetMessageW)(&msg, nullptr, 0, 0) : GetMessageA(&msg, nullptr, 0, 0);
+    return UnicodeSystem() ? TW_CALL(GetMessageW)(&msg, nullptr, 0, 0) : GetMessageA(&msg, nullptr, 0, 0);
 }
 
 BOOL PeekNextMessage(MSG& msg) {
-    return UnicodeSystem() ? TW_U32(PeekMessageW)(&msg, nullptr, 0, 0, PM_REMOVE)
+    return UnicodeSystem() ? TW_CALL(PeekMessageW)(&msg, nullptr, 0, 0, PM_REMOVE)
                            : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
 }
 
 LRESULT Dispatch(const MSG& msg) {
-    return UnicodeSystem() ? TW_U32(DispatchMessageW)(&msg) : DispatchMessageA(&msg);
+    return UnicodeSystem() ? TW_CALL(DispatchMessageW)(&msg) : DispatchMessageA(&msg);
 }
 
 BOOL DialogMessage(HWND dialog, MSG& msg) {
-    return UnicodeSystem() ? TW_U32(IsDialogMessageW)(dialog, &msg) : IsDialogMessageA(dialog, &msg);
+    return UnicodeSystem() ? TW_CALL(IsDialogMessageW)(dialog, &msg) : IsDialogMessageA(dialog, &msg);
 }
 
 // Our property names are ASCII, the same in either character set.
@@ -87,7 +87,7 @@ HANDLE RemoveProperty(HWND window, const char* name) { return RemovePropA(window
 
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& title, UINT flags) {
     const SystemText body(text), caption(title);
-    return UnicodeSystem() ? TW_U32(MessageBoxW)(owner, body.W(), caption.W(), flags)
+    return UnicodeSystem() ? TW_CALL(MessageBoxW)(owner, body.W(), caption.W(), flags)
                            : MessageBoxA(owner, body.A(), caption.A(), flags);
 }
 
@@ -98,7 +98,7 @@ std::string ResourceString(HINSTANCE module, UINT id) {
         int length;
         if (UnicodeSystem()) {
             std::vector<wchar_t> buffer(static_cast<size_t>(capacity), L'\0');
-            length = TW_U32(LoadStringW)(module, id, buffer.data(), capacity);
+            length = TW_CALL(LoadStringW)(module, id, buffer.data(), capacity);
             if (length > 0) text = FromWide(buffer.data(), length);
         } else {
             std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
@@ -114,7 +114,7 @@ std::string ResourceString(HINSTANCE module, UINT id) {
 
 int DrawString(HDC dc, const std::string& text, RECT& rect, UINT format) {
     const SystemText shown(text);
-    return UnicodeSystem() ? TW_U32(DrawTextW)(dc, shown.W(), -1, &rect, format)
+    return UnicodeSystem() ? TW_CALL(DrawTextW)(dc, shown.W(), -1, &rect, format)
                            : DrawTextA(dc, shown.A(), -1, &rect, format);
 }
 
@@ -122,7 +122,7 @@ SIZE TextExtent(HDC dc, const std::string& text) {
     SIZE size = {0, 0};
     if (UnicodeSystem()) {
         const WideText wide = ToWide(text);
-        TW_W("gdi32.dll", GetTextExtentPoint32W)(dc, wide.data(), static_cast<int>(wide.size() - 1), &size);
+        TW_CALL(GetTextExtentPoint32W)(dc, wide.data(), static_cast<int>(wide.size() - 1), &size);
     } else {
         const std::string ansi = ToAnsi(text);
         GetTextExtentPoint32A(dc, ansi.c_str(), static_cast<int>(ansi.size()), &size);
@@ -133,7 +133,7 @@ SIZE TextExtent(HDC dc, const std::string& text) {
 BOOL DrawStateText(HDC dc, const std::string& text, int x, int y, int width, int height, UINT flags) {
     if (UnicodeSystem()) {
         const WideText wide = ToWide(text);
-        return TW_U32(DrawStateW)(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(wide.data()),
+        return TW_CALL(DrawStateW)(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(wide.data()),
                                   static_cast<WPARAM>(wide.size() - 1), x, y, width, height, flags);
     }
     const std::string ansi = ToAnsi(text);
@@ -146,8 +146,8 @@ HFONT CreateMessageFont() {
     if (UnicodeSystem()) {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = sizeof(metrics);
-        if (TW_U32(SystemParametersInfoW)(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            return TW_W("gdi32.dll", CreateFontIndirectW)(&metrics.lfMessageFont);
+        if (TW_CALL(SystemParametersInfoW)(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+            return TW_CALL(CreateFontIndirectW)(&metrics.lfMessageFont);
         return nullptr;
     }
     NONCLIENTMETRICSA metrics = {};
@@ -160,9 +160,9 @@ HFONT CreateMessageFont() {
 HFONT CreateBoldFont(HFONT font) {
     if (UnicodeSystem()) {
         LOGFONTW info = {};
-        if (!TW_W("gdi32.dll", GetObjectW)(font, sizeof(info), &info)) return nullptr;
+        if (!TW_CALL(GetObjectW)(font, sizeof(info), &info)) return nullptr;
         info.lfWeight = FW_BOLD;
-        return TW_W("gdi32.dll", CreateFontIndirectW)(&info);
+        return TW_CALL(CreateFontIndirectW)(&info);
     }
     LOGFONTA info = {};
     if (!GetObjectA(font, sizeof(info), &info)) return nullptr;

@@ -95,8 +95,4 @@ private:
     HGDIOBJ m_old;
 };
 
-// Loads a function that not every Windows family has, from a system DLL already loaded
-// or from the system directory; nullptr when absent.
-FARPROC LoadSystemProc(const char* dll, const char* name);
-
 }  // namespace tw

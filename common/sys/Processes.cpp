@@ -22,7 +22,7 @@ bool StartProcess(const std::string& commandLine, const std::string& folder, DWO
         startup.cb = sizeof(startup);
         startup.dwFlags = startFlags;
         startup.wShowWindow = showWindow;
-        return TW_K32(CreateProcessW)(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+        return TW_CALL(CreateProcessW)(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                                       nullptr, folder.empty() ? nullptr : directory.data(), &startup,
                                       &info) != FALSE;
     }
@@ -39,9 +39,7 @@ bool StartProcess(const std::string& commandLine, const std::string& folder, DWO
 namespace {
 using QueryImageNameW = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, DWORD*);
 QueryImageNameW ImageNameW() {
-    static const auto fn = reinterpret_cast<QueryImageNameW>(
-        reinterpret_cast<void*>(LoadSystemProc("kernel32.dll", "QueryFullProcessImageNameW")));
-    return fn;
+    return reinterpret_cast<QueryImageNameW>(reinterpret_cast<void*>(Proc(kQueryFullProcessImageNameW)));
 }
 }  // namespace
 
@@ -61,11 +59,8 @@ std::string ModuleFileNameEx(HANDLE process, HMODULE module) {
     // From psapi.dll, or where that is missing the copy kernel32 exports with a K32 prefix
     // (Windows 7 and later).
     using NameW = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
-    static const NameW nameW = [] {
-        FARPROC proc = LoadSystemProc("psapi.dll", "GetModuleFileNameExW");
-        if (!proc) proc = LoadSystemProc("kernel32.dll", "K32GetModuleFileNameExW");
-        return reinterpret_cast<NameW>(reinterpret_cast<void*>(proc));
-    }();
+    static const auto nameW =
+        reinterpret_cast<NameW>(reinterpret_cast<void*>(FirstProc(kGetModuleFileNameExW, kK32GetModuleFileNameExW)));
     if (!UnicodeSystem() || !nameW) return std::string();
     struct Call {
         HANDLE process;
@@ -82,21 +77,21 @@ std::string ModuleFileNameEx(HANDLE process, HMODULE module) {
 bool SnapshotProcesses(std::vector<SnapshotProcess>& processes) {
     // Toolhelp is in kernel32 on 95/98/Me and 2000 and later, but not on NT 4.
     processes.clear();
-    static const auto createSnapshot = TW_K32(CreateToolhelp32Snapshot);
+    static const auto createSnapshot = TW_CALL(CreateToolhelp32Snapshot);
     if (!createSnapshot) return false;
     UniqueFile snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     if (UnicodeSystem()) {
-        static const auto first = TW_K32(Process32FirstW);
-        static const auto next = TW_K32(Process32NextW);
+        static const auto first = TW_CALL(Process32FirstW);
+        static const auto next = TW_CALL(Process32NextW);
         if (!first || !next) return false;
         PROCESSENTRY32W entry = {};
         entry.dwSize = sizeof(entry);
         for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry))
             processes.push_back({entry.th32ProcessID, FromWide(entry.szExeFile)});
     } else {
-        static const auto first = TW_K32(Process32First);
-        static const auto next = TW_K32(Process32Next);
+        static const auto first = TW_CALL(Process32First);
+        static const auto next = TW_CALL(Process32Next);
         if (!first || !next) return false;
         PROCESSENTRY32 entry = {};
         entry.dwSize = sizeof(entry);  // 296 in a 32-bit program
@@ -110,9 +105,9 @@ std::string WindowText(HWND window, int capacity) {
     // No window, no title: Wine's GetWindowText(NULL) reports a length over an untouched buffer.
     if (!window) return std::string();
     if (UnicodeSystem()) {
-        if (capacity <= 0) capacity = TW_U32(GetWindowTextLengthW)(window) + 1;
+        if (capacity <= 0) capacity = TW_CALL(GetWindowTextLengthW)(window) + 1;
         std::vector<wchar_t> text(static_cast<size_t>(capacity) + 1, L'\0');
-        int length = TW_U32(GetWindowTextW)(window, text.data(), capacity);
+        int length = TW_CALL(GetWindowTextW)(window, text.data(), capacity);
         return length > 0 ? FromWide(text.data(), std::min(length, capacity - 1)) : std::string();
     }
     if (capacity <= 0) capacity = GetWindowTextLengthA(window) + 1;
@@ -124,7 +119,7 @@ std::string WindowText(HWND window, int capacity) {
 void SetText(HWND window, const std::string& text) {
     const SystemText title(text);
     if (UnicodeSystem())
-        TW_U32(SetWindowTextW)(window, title.W());
+        TW_CALL(SetWindowTextW)(window, title.W());
     else
         SetWindowTextA(window, title.A());
 }
@@ -133,7 +128,7 @@ HWND FindWindowOfClass(const char* className) { return FindWindowA(className, nu
 
 HANDLE CreateNamedMutex(const std::string& name) {
     const SystemText text(name);
-    return UnicodeSystem() ? TW_K32(CreateMutexW)(nullptr, FALSE, text.W())
+    return UnicodeSystem() ? TW_CALL(CreateMutexW)(nullptr, FALSE, text.W())
                            : CreateMutexA(nullptr, FALSE, text.A());
 }
 

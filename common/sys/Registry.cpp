@@ -13,7 +13,7 @@ namespace tw::sys {
 LONG RegOpen(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) {
     const SystemText text(subKey);
     key = nullptr;
-    return UnicodeSystem() ? TW_W("advapi32.dll", RegOpenKeyExW)(hive, text.W(), 0, access, &key)
+    return UnicodeSystem() ? TW_CALL(RegOpenKeyExW)(hive, text.W(), 0, access, &key)
                            : RegOpenKeyExA(hive, text.A(), 0, access, &key);
 }
 
@@ -21,7 +21,7 @@ LONG RegCreate(HKEY hive, const std::string& subKey, REGSAM access, HKEY& key) {
     const SystemText text(subKey);
     key = nullptr;
     return UnicodeSystem()
-               ? TW_W("advapi32.dll", RegCreateKeyExW)(hive, text.W(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+               ? TW_CALL(RegCreateKeyExW)(hive, text.W(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                                       access, nullptr, &key, nullptr)
                : RegCreateKeyExA(hive, text.A(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
                                  &key, nullptr);
@@ -32,7 +32,7 @@ LONG RegQuery(HKEY key, const std::string& name, RegValue& value) {
     value = RegValue();
     value.utf16 = UnicodeSystem();
     const auto query = [&](BYTE* data, DWORD* size) {
-        return value.utf16 ? TW_W("advapi32.dll", RegQueryValueExW)(key, text.W(), nullptr, &value.type, data, size)
+        return value.utf16 ? TW_CALL(RegQueryValueExW)(key, text.W(), nullptr, &value.type, data, size)
                            : RegQueryValueExA(key, text.A(), nullptr, &value.type, data, size);
     };
     // The value may grow between the two calls: ask again with the new size.
@@ -69,7 +69,7 @@ LONG RegValueName(HKEY key, DWORD index, std::string& name) {
     LONG result;
     if (UnicodeSystem()) {
         std::vector<wchar_t> buffer(kCapacity + 1, L'\0');
-        result = TW_W("advapi32.dll", RegEnumValueW)(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        result = TW_CALL(RegEnumValueW)(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_SUCCESS) name = FromWide(buffer.data(), static_cast<int>(length));
     } else {
         std::vector<char> buffer(kCapacity + 1, '\0');
@@ -83,7 +83,7 @@ LONG RegSetText(HKEY key, const std::string& name, const std::string& text) {
     const SystemText valueName(name);
     if (UnicodeSystem()) {
         const WideText wide = ToWide(text);
-        return TW_W("advapi32.dll", RegSetValueExW)(key, valueName.W(), 0, REG_SZ,
+        return TW_CALL(RegSetValueExW)(key, valueName.W(), 0, REG_SZ,
                                                     reinterpret_cast<const BYTE*>(wide.data()),
                                                     static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
     }
@@ -94,7 +94,7 @@ LONG RegSetText(HKEY key, const std::string& name, const std::string& text) {
 
 LONG RegDeleteValue(HKEY key, const std::string& name) {
     const SystemText text(name);
-    const LONG result = UnicodeSystem() ? TW_W("advapi32.dll", RegDeleteValueW)(key, text.W())
+    const LONG result = UnicodeSystem() ? TW_CALL(RegDeleteValueW)(key, text.W())
                                         : RegDeleteValueA(key, text.A());
     if (result == ERROR_SUCCESS) ReportChange(Change::RegistryDelete, name);
     return result;

@@ -110,7 +110,7 @@ bool ShellLink::GetIconLocation(std::string& file, int& index) {
 
 UINT ExtractIcons(const std::string& file, int index, HICON* large, HICON* small) {
     const SystemText text(file);
-    return UnicodeSystem() ? TW_W("shell32.dll", ExtractIconExW)(text.W(), index, large, small, 1)
+    return UnicodeSystem() ? TW_CALL(ExtractIconExW)(text.W(), index, large, small, 1)
                            : ExtractIconExA(text.A(), index, large, small, 1);
 }
 

@@ -11,3 +11,4 @@
 #include "Processes.h"
 #include "Gui.h"
 #include "ShellLink.h"
+#include "OptionalCalls.h"

@@ -3,6 +3,26 @@
 
 #include <vector>
 
+namespace tw {
+
+FARPROC LoadSystemProc(const char* dll, const char* name) {
+    HMODULE module = GetModuleHandleA(dll);
+    if (!module) {
+        // Only from the system directory: never a DLL planted beside the program.
+        char dir[MAX_PATH];
+        UINT length = GetSystemDirectoryA(dir, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return nullptr;
+        std::string path(dir, length);
+        if (path.back() != '\\') path += '\\';
+        path += dll;
+        module = LoadLibraryA(path.c_str());  // kept loaded for the life of the process
+        if (!module) return nullptr;
+    }
+    return GetProcAddress(module, name);
+}
+
+}  // namespace tw
+
 namespace tw::sys {
 namespace {
 
@@ -25,6 +45,25 @@ FARPROC Proc(CallId id) {
         looked[id] = true;
     }
     return procs[id];
+}
+
+FARPROC FirstProc(CallId id, CallId otherwise) {
+    FARPROC proc = Proc(id);
+    return proc ? proc : Proc(otherwise);
+}
+
+FARPROC Find(OptionalCall call) {
+    switch (call) {
+    // The process status calls: psapi.dll, or where that is missing the copies kernel32
+    // exports with a K32 prefix (Windows 7 and later).
+    case OptionalCall::EnumProcesses: return FirstProc(kEnumProcesses, kK32EnumProcesses);
+    case OptionalCall::EnumProcessModules: return FirstProc(kEnumProcessModules, kK32EnumProcessModules);
+    case OptionalCall::NtQuerySystemInformation: return Proc(kNtQuerySystemInformation);
+    case OptionalCall::IsWow64Process: return Proc(kIsWow64Process);
+    case OptionalCall::Wow64DisableWow64FsRedirection: return Proc(kWow64DisableWow64FsRedirection);
+    case OptionalCall::Wow64RevertWow64FsRedirection: return Proc(kWow64RevertWow64FsRedirection);
+    }
+    return nullptr;
 }
 
 std::string FilledText(Fill fill, const void* context) {

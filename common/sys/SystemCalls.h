@@ -1,14 +1,13 @@
-// The calls looked up at run time, in one table, and the helpers the system layer's files
-// share. Private to common/sys/.
-// The system calls with text, W on the NT family and A on 95/98/Me. The W functions are
-// looked up at run time (TW_W): 95/98/Me lack some of them altogether, and a program that
-// imports a function the system lacks does not start.
+// The one table of calls looked up at run time, from the system directory only: the W
+// functions (95/98/Me lack some of them altogether, and a program that imports a function the
+// system lacks does not start) and the calls only some Windows versions have; and the helpers
+// the system layer's files share. Private to common/sys/.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-#include "Handles.h"
+#include "OptionalCalls.h"
 #include "Text.h"
 
 namespace tw::sys {
@@ -50,6 +49,10 @@ namespace tw::sys {
     X(kernel32, GetFileAttributesW) \
     X(kernel32, GetModuleFileNameW) \
     X(kernel32, GetSystemDirectoryW) \
+    X(kernel32, IsWow64Process) \
+    X(kernel32, K32EnumProcessModules) \
+    X(kernel32, K32EnumProcesses) \
+    X(kernel32, K32GetModuleFileNameExW) \
     X(kernel32, LCMapStringW) \
     X(kernel32, LoadLibraryW) \
     X(kernel32, MoveFileExW) \
@@ -57,6 +60,13 @@ namespace tw::sys {
     X(kernel32, Process32FirstW) \
     X(kernel32, Process32Next) \
     X(kernel32, Process32NextW) \
+    X(kernel32, QueryFullProcessImageNameW) \
+    X(kernel32, Wow64DisableWow64FsRedirection) \
+    X(kernel32, Wow64RevertWow64FsRedirection) \
+    X(ntdll, NtQuerySystemInformation) \
+    X(psapi, EnumProcessModules) \
+    X(psapi, EnumProcesses) \
+    X(psapi, GetModuleFileNameExW) \
     X(shell32, ExtractIconExW) \
     X(shell32, SHGetPathFromIDListW) \
     X(user32, CallWindowProcW) \
@@ -89,13 +99,12 @@ enum CallId { TW_SYSTEM_CALLS(TW_ID) kCallCount };
 
 // The address of call `id`, looked up once; nullptr where the system lacks it.
 FARPROC Proc(CallId id);
+// The first of two that the system has (a call and its copy in another DLL).
+FARPROC FirstProc(CallId id, CallId otherwise);
 
 // The function `name`, typed as the headers declare it.
 #define TW_CALL_(name) (reinterpret_cast<decltype(&::name)>(reinterpret_cast<void*>(Proc(k##name))))
 #define TW_CALL(name) TW_CALL_(name)
-#define TW_W(dll, name) TW_CALL(name)
-#define TW_K32(name) TW_CALL(name)
-#define TW_U32(name) TW_CALL(name)
 
 // The text a buffer-filling call leaves: `fill(context, buffer, capacity)` returns the length
 // it wrote, or the length it needs when that is more; 0 when it failed. The buffer takes
