@@ -85,6 +85,12 @@ BOOL SetProperty(HWND window, const char* name, HANDLE value) { return SetPropA(
 HANDLE Property(HWND window, const char* name) { return GetPropA(window, name); }
 HANDLE RemoveProperty(HWND window, const char* name) { return RemovePropA(window, name); }
 
+UINT FamilyMessage(UINT unicodeMessage, UINT ansiMessage) { return UnicodeSystem() ? unicodeMessage : ansiMessage; }
+
+std::string BufferText(const wchar_t* buffer, int length) {
+    return UnicodeSystem() ? FromWide(buffer, length) : FromAnsi(reinterpret_cast<const char*>(buffer), length);
+}
+
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& title, UINT flags) {
     const SystemText body(text), caption(title);
     return UnicodeSystem() ? TW_CALL(MessageBoxW)(owner, body.W(), caption.W(), flags)

@@ -29,6 +29,13 @@ BOOL SetProperty(HWND window, const char* name, HANDLE value);
 HANDLE Property(HWND window, const char* name);
 HANDLE RemoveProperty(HWND window, const char* name);
 
+// Messages whose A and W forms take the same structure but for its text's character type
+// (list view items and columns, tooltips): the family's form of the pair.
+UINT FamilyMessage(UINT unicodeMessage, UINT ansiMessage);
+// The text such a message left in a buffer of wide characters: UTF-16 on the NT family, ANSI
+// bytes on 95/98/Me; `length` characters, or up to the NUL when it is -1.
+std::string BufferText(const wchar_t* buffer, int length = -1);
+
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& title, UINT flags);
 std::string ResourceString(HINSTANCE module, UINT id);
 

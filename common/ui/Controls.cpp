@@ -116,9 +116,8 @@ void Control::SetToolTip(const std::string& text) {
     info.hwnd = m_form->Hwnd();
     info.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
     info.lpszText = const_cast<wchar_t*>(static_cast<const wchar_t*>(tip.Either()));  // copied
-    const bool wide = UnicodeSystem();
-    sys::Send(m_form->m_toolTip, wide ? TTM_DELTOOLW : TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    sys::Send(m_form->m_toolTip, wide ? TTM_ADDTOOLW : TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    sys::Send(m_form->m_toolTip, sys::FamilyMessage(TTM_DELTOOLW, TTM_DELTOOLA), 0, reinterpret_cast<LPARAM>(&info));
+    sys::Send(m_form->m_toolTip, sys::FamilyMessage(TTM_ADDTOOLW, TTM_ADDTOOLA), 0, reinterpret_cast<LPARAM>(&info));
 }
 
 // ---- Label ---------------------------------------------------------------------------------
