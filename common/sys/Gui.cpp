@@ -147,33 +147,33 @@ BOOL DrawStateText(HDC dc, const std::string& text, int x, int y, int width, int
                       static_cast<WPARAM>(ansi.size()), x, y, width, height, flags);
 }
 
-HFONT CreateMessageFont() {
+UniqueFont CreateMessageFont() {
     // The pre-Vista sizes: _WIN32_WINNT is 0x0500.
     if (UnicodeSystem()) {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = sizeof(metrics);
         if (TW_CALL(SystemParametersInfoW)(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            return TW_CALL(CreateFontIndirectW)(&metrics.lfMessageFont);
-        return nullptr;
+            return UniqueFont(TW_CALL(CreateFontIndirectW)(&metrics.lfMessageFont));
+        return UniqueFont();
     }
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
+        return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
+    return UniqueFont();
 }
 
-HFONT CreateBoldFont(HFONT font) {
+UniqueFont CreateBoldFont(HFONT font) {
     if (UnicodeSystem()) {
         LOGFONTW info = {};
-        if (!TW_CALL(GetObjectW)(font, sizeof(info), &info)) return nullptr;
+        if (!TW_CALL(GetObjectW)(font, sizeof(info), &info)) return UniqueFont();
         info.lfWeight = FW_BOLD;
-        return TW_CALL(CreateFontIndirectW)(&info);
+        return UniqueFont(TW_CALL(CreateFontIndirectW)(&info));
     }
     LOGFONTA info = {};
-    if (!GetObjectA(font, sizeof(info), &info)) return nullptr;
+    if (!GetObjectA(font, sizeof(info), &info)) return UniqueFont();
     info.lfWeight = FW_BOLD;
-    return CreateFontIndirectA(&info);
+    return UniqueFont(CreateFontIndirectA(&info));
 }
 
 }  // namespace tw::sys

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Handles.h"
 #include "Text.h"
 
 namespace tw::sys {
@@ -45,8 +46,8 @@ int DrawString(HDC dc, const std::string& text, RECT& rect, UINT format);
 SIZE TextExtent(HDC dc, const std::string& text);
 // DrawState of a text; `flags` holds its type (DST_TEXT or DST_PREFIXTEXT) and state.
 BOOL DrawStateText(HDC dc, const std::string& text, int x, int y, int width, int height, UINT flags);
-// The system's message font, and a bold copy of a font (the caller deletes both).
-HFONT CreateMessageFont();
-HFONT CreateBoldFont(HFONT font);
+// The system's message font, and a bold copy of a font; empty on failure.
+UniqueFont CreateMessageFont();
+UniqueFont CreateBoldFont(HFONT font);
 
 }  // namespace tw::sys

@@ -44,17 +44,11 @@ bool SetField(IUnknown* link, const std::string& value, Setter set) {
 
 ShellLink::ShellLink() {
     const IID& iid = UnicodeSystem() ? IID_IShellLinkW : IID_IShellLinkA;
-    void* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, iid, &link)) || !link) return;
-    m_link = static_cast<IUnknown*>(link);
-    void* file = nullptr;
-    if (SUCCEEDED(m_link->QueryInterface(IID_IPersistFile, &file))) m_file = static_cast<IPersistFile*>(file);
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, iid, m_link.Out())) || !m_link) return;
+    m_link->QueryInterface(IID_IPersistFile, m_file.Out());
 }
 
-ShellLink::~ShellLink() {
-    if (m_file) m_file->Release();
-    if (m_link) m_link->Release();
-}
+ShellLink::~ShellLink() = default;
 
 // IPersistFile takes UTF-16 names on every family.
 bool ShellLink::Load(const std::string& linkFile) {
@@ -68,41 +62,41 @@ bool ShellLink::Save(const std::string& linkFile) {
 }
 
 bool ShellLink::SetPath(const std::string& path) {
-    return SetField(m_link, path, [](IShellLinkW* l, const wchar_t* v) { return l->SetPath(v); });
+    return SetField(m_link.Get(), path, [](IShellLinkW* l, const wchar_t* v) { return l->SetPath(v); });
 }
 bool ShellLink::SetArguments(const std::string& arguments) {
-    return SetField(m_link, arguments, [](IShellLinkW* l, const wchar_t* v) { return l->SetArguments(v); });
+    return SetField(m_link.Get(), arguments, [](IShellLinkW* l, const wchar_t* v) { return l->SetArguments(v); });
 }
 bool ShellLink::SetWorkingDirectory(const std::string& folder) {
-    return SetField(m_link, folder, [](IShellLinkW* l, const wchar_t* v) { return l->SetWorkingDirectory(v); });
+    return SetField(m_link.Get(), folder, [](IShellLinkW* l, const wchar_t* v) { return l->SetWorkingDirectory(v); });
 }
 bool ShellLink::SetDescription(const std::string& description) {
-    return SetField(m_link, description, [](IShellLinkW* l, const wchar_t* v) { return l->SetDescription(v); });
+    return SetField(m_link.Get(), description, [](IShellLinkW* l, const wchar_t* v) { return l->SetDescription(v); });
 }
 bool ShellLink::SetIconLocation(const std::string& file, int index) {
     const SystemText text(file);
-    return m_link && SUCCEEDED(AsW(m_link)->SetIconLocation(static_cast<const wchar_t*>(text.Either()), index));
+    return m_link && SUCCEEDED(AsW(m_link.Get())->SetIconLocation(static_cast<const wchar_t*>(text.Either()), index));
 }
-bool ShellLink::SetShowCmd(int showCmd) { return m_link && SUCCEEDED(AsW(m_link)->SetShowCmd(showCmd)); }
-bool ShellLink::Resolve(DWORD flags) { return m_link && SUCCEEDED(AsW(m_link)->Resolve(nullptr, flags)); }
-bool ShellLink::GetShowCmd(int& showCmd) { return m_link && SUCCEEDED(AsW(m_link)->GetShowCmd(&showCmd)); }
+bool ShellLink::SetShowCmd(int showCmd) { return m_link && SUCCEEDED(AsW(m_link.Get())->SetShowCmd(showCmd)); }
+bool ShellLink::Resolve(DWORD flags) { return m_link && SUCCEEDED(AsW(m_link.Get())->Resolve(nullptr, flags)); }
+bool ShellLink::GetShowCmd(int& showCmd) { return m_link && SUCCEEDED(AsW(m_link.Get())->GetShowCmd(&showCmd)); }
 
 bool ShellLink::GetPath(std::string& path) {
-    return GetField(m_link, path, [](IShellLinkW* l, wchar_t* b, int n) {
+    return GetField(m_link.Get(), path, [](IShellLinkW* l, wchar_t* b, int n) {
         WIN32_FIND_DATAW data;  // the larger of the two
         return l->GetPath(b, n, &data, SLGP_UNCPRIORITY);
     });
 }
 bool ShellLink::GetArguments(std::string& arguments) {
-    return GetField(m_link, arguments, [](IShellLinkW* l, wchar_t* b, int n) { return l->GetArguments(b, n); });
+    return GetField(m_link.Get(), arguments, [](IShellLinkW* l, wchar_t* b, int n) { return l->GetArguments(b, n); });
 }
 bool ShellLink::GetWorkingDirectory(std::string& folder) {
-    return GetField(m_link, folder, [](IShellLinkW* l, wchar_t* b, int n) { return l->GetWorkingDirectory(b, n); });
+    return GetField(m_link.Get(), folder, [](IShellLinkW* l, wchar_t* b, int n) { return l->GetWorkingDirectory(b, n); });
 }
 bool ShellLink::GetIconLocation(std::string& file, int& index) {
     std::vector<wchar_t> buffer = FieldBuffer();
     int got = 0;
-    if (!m_link || FAILED(AsW(m_link)->GetIconLocation(buffer.data(), kFieldCapacity, &got))) return false;
+    if (!m_link || FAILED(AsW(m_link.Get())->GetIconLocation(buffer.data(), kFieldCapacity, &got))) return false;
     file = FieldText(buffer);
     index = got;
     return true;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Com.h"
 #include "Text.h"
 
 namespace tw::sys {
@@ -37,8 +38,8 @@ public:
     bool GetShowCmd(int& showCmd);
 
 private:
-    IUnknown* m_link = nullptr;  // IShellLinkW or IShellLinkA, as UnicodeSystem() says
-    IPersistFile* m_file = nullptr;
+    ComPtr<IUnknown> m_link;  // IShellLinkW or IShellLinkA, as UnicodeSystem() says
+    ComPtr<IPersistFile> m_file;
 };
 
 // ExtractIconEx of one icon: the number it reports (UINT_MAX for a missing file).

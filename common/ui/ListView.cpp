@@ -23,26 +23,21 @@ const std::string& EmptyString() {
 
 // A bitmap of any size reduced (or enlarged) to one `size` x `size` image: ImageList_Add
 // would cut a wider bitmap into several images.
-HBITMAP ScaledBitmap(HBITMAP source, int size) {
+UniqueBitmap ScaledBitmap(HBITMAP source, int size) {
     BITMAP info{};
     if (!GetObjectA(source, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
-        return nullptr;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return nullptr;
-    HBITMAP scaled = CreateCompatibleBitmap(screen, size, size);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
+        return UniqueBitmap();
+    WindowDC screen(nullptr);
+    if (!screen) return UniqueBitmap();
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen.Get(), size, size));
+    const UniqueDC from(CreateCompatibleDC(screen.Get()));
+    const UniqueDC to(CreateCompatibleDC(screen.Get()));
     if (scaled && from && to) {
-        HGDIOBJ oldFrom = SelectObject(from, source);
-        HGDIOBJ oldTo = SelectObject(to, scaled);
-        SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, size, size, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
+        SelectGuard fromSelected(from.Get(), source);
+        SelectGuard toSelected(to.Get(), scaled.Get());
+        SetStretchBltMode(to.Get(), COLORONCOLOR);
+        StretchBlt(to.Get(), 0, 0, size, size, from.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    ReleaseDC(nullptr, screen);
     return scaled;
 }
 
@@ -119,9 +114,8 @@ int ImageList::Add(const Picture& picture, const std::string& key) {
     if (picture.IsIcon()) {
         // ImageList_AddIcon draws a copy: the picture keeps its own icon handle.
         index = ImageList_AddIcon(m_handle, picture.Icon());
-    } else if (HBITMAP scaled = ScaledBitmap(picture.Bitmap(), m_size)) {
-        index = ImageList_Add(m_handle, scaled, nullptr);
-        DeleteObject(scaled);
+    } else if (const UniqueBitmap scaled = ScaledBitmap(picture.Bitmap(), m_size)) {
+        index = ImageList_Add(m_handle, scaled.Get(), nullptr);
     }
     if (index < 0) return 0;
     m_keys.resize(static_cast<size_t>(index) + 1);

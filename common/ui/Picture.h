@@ -5,6 +5,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "Handles.h"
+
 namespace tw {
 
 class Picture {
@@ -19,6 +21,7 @@ public:
     // Takes ownership of a bitmap handle (PICTYPE_BITMAP). A null handle, or a failure, gives
     // an empty picture (and the handle is destroyed). Icons: IconToPicture.
     static Picture FromBitmap(HBITMAP bitmap);
+    static Picture FromBitmap(UniqueBitmap bitmap) { return FromBitmap(bitmap.Release()); }
 
     explicit operator bool() const noexcept { return m_picture != nullptr; }
     bool IsIcon() const;
@@ -36,5 +39,6 @@ private:
 // Hands an icon handle to a picture object that owns it from now on (PICTYPE_ICON). A null
 // handle gives an empty picture; on a failure the icon is destroyed and the picture is empty.
 Picture IconToPicture(HICON icon);
+inline Picture IconToPicture(UniqueIcon icon) { return IconToPicture(icon.Release()); }
 
 }  // namespace tw
