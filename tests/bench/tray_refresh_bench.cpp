@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "Handles.h"
+#include "OptionalCalls.h"
 #include "HelperProcess.h"
 #include "ShellLinkHelper.h"
 #include "apps/Apps.h"

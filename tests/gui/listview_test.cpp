@@ -38,7 +38,7 @@ tw::Picture SolidIcon(COLORREF colour) {
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(mask);
     DeleteObject(colourBits);
-    return tw::Picture::FromIcon(icon);
+    return tw::IconToPicture(icon);
 }
 
 tw::Picture SolidBitmap(int width, int height, COLORREF colour) {

@@ -66,7 +66,7 @@ std::vector<uint32_t> ReferencePixels(HICON icon) {
     return ImagePixels(reference.Handle(), 1);
 }
 
-std::vector<uint32_t> FallbackPixels() { return ReferencePixels(LoadResIcon(101, 16)); }
+std::vector<uint32_t> FallbackPixels() { return ReferencePixels(LoadResIcon(101, 16).Release()); }
 
 // Asked for both sizes, as the operations ask (Wine's small icon differs when only the
 // small one is asked for).

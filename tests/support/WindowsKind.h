@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "Handles.h"
+#include "OptionalCalls.h"
 
 namespace tw::test {
 

@@ -54,10 +54,9 @@ std::vector<COLORREF> IconPixels(HICON icon) {
 }
 
 std::vector<COLORREF> ResourceIconPixels(int id) {
-    HICON icon = tw::LoadResIcon(static_cast<UINT>(id), 32);
-    EXPECT_NE(nullptr, icon);
-    std::vector<COLORREF> pixels = IconPixels(icon);
-    DestroyIcon(icon);
+    const tw::UniqueIcon icon = tw::LoadResIcon(static_cast<UINT>(id), 32);
+    EXPECT_TRUE(icon);
+    std::vector<COLORREF> pixels = IconPixels(icon.Get());
     return pixels;
 }
 

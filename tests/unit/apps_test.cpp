@@ -134,9 +134,8 @@ IconImage Render(HICON icon) {
 }
 
 IconImage DefaultIconImage() {
-    HICON icon = tw::LoadResIcon(IDI_DEFAULT_APP, GetSystemMetrics(SM_CXSMICON));
-    IconImage image = Render(icon);
-    if (icon) DestroyIcon(icon);
+    const tw::UniqueIcon icon = tw::LoadResIcon(IDI_DEFAULT_APP, GetSystemMetrics(SM_CXSMICON));
+    IconImage image = Render(icon.Get());
     return image;
 }
 

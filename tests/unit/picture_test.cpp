@@ -37,7 +37,7 @@ TEST(Picture, OwnsItsIconAndDestroysItWithTheLastReference) {
     HICON icon = MakeIcon();
     ASSERT_NE(nullptr, icon);
     {
-        tw::Picture picture = tw::Picture::FromIcon(icon);
+        tw::Picture picture = tw::IconToPicture(icon);
         ASSERT_TRUE(picture);
         EXPECT_TRUE(picture.IsIcon());
         EXPECT_EQ(icon, picture.Icon());
@@ -53,7 +53,7 @@ TEST(Picture, CopiesShareOneHandle) {
     ASSERT_NE(nullptr, icon);
     tw::Picture second;
     {
-        tw::Picture first = tw::Picture::FromIcon(icon);
+        tw::Picture first = tw::IconToPicture(icon);
         second = first;
         tw::Picture third(first);
         EXPECT_EQ(first.Get(), second.Get());
@@ -68,7 +68,7 @@ TEST(Picture, CopiesShareOneHandle) {
 
 TEST(Picture, SelfAssignmentKeepsTheHandle) {
     HICON icon = MakeIcon();
-    tw::Picture picture = tw::Picture::FromIcon(icon);
+    tw::Picture picture = tw::IconToPicture(icon);
     tw::Picture& alias = picture;
     picture = alias;
     EXPECT_TRUE(IconAlive(icon));
@@ -77,7 +77,7 @@ TEST(Picture, SelfAssignmentKeepsTheHandle) {
 
 TEST(Picture, MoveLeavesTheSourceEmpty) {
     HICON icon = MakeIcon();
-    tw::Picture source = tw::Picture::FromIcon(icon);
+    tw::Picture source = tw::IconToPicture(icon);
     tw::Picture target(std::move(source));
     EXPECT_FALSE(source);
     EXPECT_EQ(nullptr, source.Handle());
@@ -110,7 +110,7 @@ TEST(Picture, NullHandlesGiveEmptyPictures) {
     EXPECT_FALSE(none.IsIcon());
     EXPECT_EQ(nullptr, none.Icon());
     EXPECT_EQ(nullptr, none.Bitmap());
-    EXPECT_FALSE(tw::Picture::FromIcon(nullptr));
+    EXPECT_FALSE(tw::IconToPicture(nullptr));
     EXPECT_FALSE(tw::Picture::FromBitmap(nullptr));
 }
 

@@ -26,31 +26,30 @@ TEST(LoadResIcon, LoadsTheAskedSize) {
     const int sizes[] = {16, 32};
     for (int size : sizes) {
         SCOPED_TRACE(size);
-        HICON icon = tw::LoadResIcon(701, size);
-        ASSERT_NE(nullptr, icon);
-        EXPECT_EQ(size, IconWidth(icon));
-        EXPECT_TRUE(DestroyIcon(icon)) << "the caller owns the handle";
+        tw::UniqueIcon icon = tw::LoadResIcon(701, size);
+        ASSERT_TRUE(icon);
+        EXPECT_EQ(size, IconWidth(icon.Get()));
+        EXPECT_TRUE(DestroyIcon(icon.Release())) << "a private copy, its owner's to destroy";
     }
 }
 
 TEST(LoadResIcon, SizeZeroMeansTheSystemIconSize) {
-    HICON icon = tw::LoadResIcon(701, 0);
-    ASSERT_NE(nullptr, icon);
-    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth(icon));
-    DestroyIcon(icon);
+    tw::UniqueIcon icon = tw::LoadResIcon(701, 0);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth(icon.Get()));
 }
 
-TEST(LoadResIcon, MissingIconGivesNull) { EXPECT_EQ(nullptr, tw::LoadResIcon(702, 16)); }
+TEST(LoadResIcon, MissingIconGivesNull) { EXPECT_FALSE(tw::LoadResIcon(702, 16)); }
 
 TEST(LoadResBitmap, LoadsTheBitmapAndNullWhenMissing) {
-    HBITMAP bitmap = tw::LoadResBitmap(801);
-    ASSERT_NE(nullptr, bitmap);
+    tw::UniqueBitmap bitmap = tw::LoadResBitmap(801);
+    ASSERT_TRUE(bitmap);
     BITMAP info = {};
-    ASSERT_EQ(int(sizeof(info)), GetObjectA(bitmap, sizeof(info), &info));
+    ASSERT_EQ(int(sizeof(info)), GetObjectA(bitmap.Get(), sizeof(info), &info));
     EXPECT_EQ(24, info.bmWidth);
     EXPECT_EQ(12, info.bmHeight);
-    EXPECT_TRUE(DeleteObject(bitmap));
-    EXPECT_EQ(nullptr, tw::LoadResBitmap(802));
+    EXPECT_TRUE(DeleteObject(bitmap.Release()));
+    EXPECT_FALSE(tw::LoadResBitmap(802));
 }
 
 TEST(SharpIconSize, TheLargestImageThatFitsTheBox) {

@@ -172,7 +172,7 @@ TEST_F(TrayMenuTest, MeasuredSizes) {
 
 class Picture101 {
 public:
-    Picture101() : m_bitmap(tw::LoadResBitmap(IDB_SIDEBAR)), m_dc(CreateCompatibleDC(nullptr)) {
+    Picture101() : m_bitmap(tw::LoadResBitmap(IDB_SIDEBAR).Release()), m_dc(CreateCompatibleDC(nullptr)) {
         m_old = SelectObject(m_dc, m_bitmap);
     }
     ~Picture101() {

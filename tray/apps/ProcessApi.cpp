@@ -17,13 +17,6 @@ namespace {
 // Not in the Windows 2000 headers the programs are built with.
 constexpr DWORD kProcessQueryLimitedInformation = 0x1000;
 
-// A function from a system DLL, typed; nullptr when the system does not have it.
-template <class Fn>
-Fn SystemProc(const char* dll, const char* name) {
-    // FARPROC has no parameters; the detour through void* keeps -Wcast-function-type quiet.
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(LoadSystemProc(dll, name)));
-}
-
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 
@@ -36,13 +29,8 @@ struct PsapiCalls {
 
 PsapiCalls LoadPsapi() {
     PsapiCalls calls;
-    calls.enumProcesses = SystemProc<EnumProcessesFn>("psapi.dll", "EnumProcesses");
-    calls.enumProcessModules = SystemProc<EnumProcessModulesFn>("psapi.dll", "EnumProcessModules");
-    if (!calls.enumProcesses)
-        calls.enumProcesses = SystemProc<EnumProcessesFn>("kernel32.dll", "K32EnumProcesses");
-    if (!calls.enumProcessModules)
-        calls.enumProcessModules =
-            SystemProc<EnumProcessModulesFn>("kernel32.dll", "K32EnumProcessModules");
+    calls.enumProcesses = sys::Find<EnumProcessesFn>(sys::OptionalCall::EnumProcesses);
+    calls.enumProcessModules = sys::Find<EnumProcessModulesFn>(sys::OptionalCall::EnumProcessModules);
     return calls;
 }
 
@@ -196,7 +184,7 @@ bool Win32ProcessApi::ToolhelpProcesses(std::vector<ProcessEntry>& processes) {
 
 bool Win32ProcessApi::ProcessStamps(std::vector<ProcessStamp>& stamps) {
     static const auto query =
-        SystemProc<NtQuerySystemInformationFn>("ntdll.dll", "NtQuerySystemInformation");
+        sys::Find<NtQuerySystemInformationFn>(sys::OptionalCall::NtQuerySystemInformation);
     stamps.clear();
     if (query) return StampsFromSystem(query, stamps);
     std::vector<DWORD> ids;

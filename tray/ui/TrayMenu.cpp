@@ -34,22 +34,6 @@ constexpr UINT kTextDisabled = DST_PREFIXTEXT | DSS_DISABLED;
 // systems refuses the larger size of the Windows 2000 headers, later ones take both.
 constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 
-// The display surface of `window` for as long as the object lives.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() {
-        if (m_dc) ReleaseDC(m_window, m_dc);
-    }
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
 // The row at which a popup menu's first item starts, in the coordinates its items are drawn
 // in: 0 on Windows, 3 under Wine, which draws the menu's border inside the client area. The
 // side bar is copied from the item's row counted from there. 0 when the menu is not shown.
@@ -105,11 +89,12 @@ void TrayMenu::BuildMenuSideBar() {
     // The ordinary items at ItemHeight and three separators: at 96 dpi 181 rows in the large
     // layout, 121 in the small one.
     const int height = (GetMenuItemCount(hMenu) - 3) * ItemHeight + 3 * SeparatorHeight;
-    HBITMAP picture = LoadResBitmap(IDB_SIDEBAR);
+    const UniqueBitmap picture = LoadResBitmap(IDB_SIDEBAR);
     WindowDC display(m_owner);
     hSideBarDC = CreateCompatibleDC(display.Get());
-    HDC pictureDC = CreateCompatibleDC(display.Get());
-    HGDIOBJ pictureOld = SelectObject(pictureDC, picture);
+    const UniqueDC pictureOwner(CreateCompatibleDC(display.Get()));
+    HDC pictureDC = pictureOwner.Get();
+    SelectGuard pictureSelected(pictureDC, picture.Get());
     HBITMAP sideBar = CreateCompatibleBitmap(display.Get(), SideBarWidth, height);
     hOldSideBarBitmap = static_cast<HBITMAP>(SelectObject(hSideBarDC, sideBar));
 
@@ -132,10 +117,6 @@ void TrayMenu::BuildMenuSideBar() {
             StretchBlt(hSideBarDC, 0, i * ItemHeight, SideBarWidth, ItemHeight, pictureDC, 0, 0,
                        designWidth, m_designItemHeight, SRCCOPY);
     }
-
-    if (pictureOld) SelectObject(pictureDC, pictureOld);
-    DeleteDC(pictureDC);
-    if (picture) DeleteObject(picture);
 }
 
 void TrayMenu::MeasureMenuItem(MEASUREITEMSTRUCT& record) const {
@@ -170,7 +151,7 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
     // An icon image that fits the IconSize box, centred in it: stretched from a smaller
     // image it would blur.
     const int iconSize = SharpIconSize(IconSize);
-    HICON icon = LoadResIcon(LOWORD(record.itemID), iconSize);
+    const UniqueIcon icon = LoadResIcon(LOWORD(record.itemID), iconSize);
 
     // Grayed wins over selected: a grayed item keeps the menu colours while highlighted.
     COLORREF back, fore;
@@ -191,7 +172,8 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
         iconFlags = kIconNormal;
         textFlags = kTextNormal;
     }
-    HBRUSH brush = CreateSolidBrush(back);
+    const UniqueBrush brushOwner(CreateSolidBrush(back));
+    HBRUSH brush = brushOwner.Get();
     const COLORREF oldBack = SetBkColor(dc, back);
     const COLORREF oldFore = SetTextColor(dc, fore);
     // The owner's own font, borrowed (WM_GETFONT); not released here.
@@ -205,7 +187,7 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
     copySideBar();
     const int middle = (item.top + item.bottom) / 2;
     if (icon)
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0,
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.Get()), 0,
                    item.left + SideBarWidth + ScalePixelsToDpi(kIconGap) + (IconSize - iconSize) / 2,
                    middle - iconSize / 2, iconSize, iconSize, iconFlags);
     if (!text.empty())
@@ -218,8 +200,6 @@ void TrayMenu::DrawMenuItem(DRAWITEMSTRUCT& record) const {
     if (oldBrush) SelectObject(dc, oldBrush);
     SetTextColor(dc, oldFore);
     SetBkColor(dc, oldBack);
-    DeleteObject(brush);
-    if (icon) DestroyIcon(icon);
 }
 
 void TrayMenu::ShowPopupMenu(HMENU menu, int x, int y) {

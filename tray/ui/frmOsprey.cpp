@@ -54,12 +54,12 @@ std::string KeyOf(size_t index) { return kKeyPrefix + std::to_string(index); }
 void GrowToText(Label& label, int maxHeight) {
     HWND window = label.Hwnd();
     if (!window) return;
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT extent = {0, 0, TwipsToPixelsX(label.Width()), 0};
-    sys::DrawString(dc, label.Caption(), extent, DT_CALCRECT | DT_WORDBREAK | (label.UseMnemonic() ? 0 : DT_NOPREFIX));
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    {
+        WindowDC dc(window);
+        SelectGuard font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+        sys::DrawString(dc.Get(), label.Caption(), extent, DT_CALCRECT | DT_WORDBREAK | (label.UseMnemonic() ? 0 : DT_NOPREFIX));
+    }
     const int height = std::min(PixelsToTwipsY(extent.bottom), maxHeight);
     if (height > label.Height()) label.Move(label.Left(), label.Top(), label.Width(), height);
 }
@@ -69,12 +69,12 @@ void GrowToText(Label& label, int maxHeight) {
 void WidenToText(Label& label) {
     HWND window = label.Hwnd();
     if (!window) return;
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT extent = {0, 0, 0, 0};
-    sys::DrawString(dc, label.Caption(), extent, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    {
+        WindowDC dc(window);
+        SelectGuard font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
+        sys::DrawString(dc.Get(), label.Caption(), extent, DT_CALCRECT | DT_SINGLELINE);
+    }
     const int width = PixelsToTwipsX(extent.right + 1);
     if (width > label.Width()) label.Move(label.Left(), label.Top(), width, label.Height());
 }

@@ -121,8 +121,7 @@ bool IsWindows64() {
 #else
     static const bool wow64 = [] {
         using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
-        auto isWow64 = reinterpret_cast<IsWow64ProcessCall>(
-            reinterpret_cast<void*>(LoadSystemProc("kernel32.dll", "IsWow64Process")));
+        auto isWow64 = sys::Find<IsWow64ProcessCall>(sys::OptionalCall::IsWow64Process);
         BOOL result = FALSE;
         return isWow64 && isWow64(GetCurrentProcess(), &result) && result;
     }();

@@ -6,7 +6,6 @@
 
 #include "Controls.h"
 #include "Resources.h"
-#include "Shortcut.h"
 #include "System.h"
 #include "Units.h"
 
@@ -25,8 +24,8 @@ std::vector<std::unique_ptr<Form>>& Retired() {
 // The dialog font of the system, shared by every form and control for the process life.
 HFONT SharedFont() {
     static HFONT font = [] {
-        HFONT message = sys::CreateMessageFont();
-        return message ? message : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        UniqueFont message = sys::CreateMessageFont();  // kept for the life of the process
+        return message ? message.Release() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }();
     return font;
 }

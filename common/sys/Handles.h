@@ -53,9 +53,10 @@ struct IconTraits {
     static HICON Invalid() { return nullptr; }
     static void Close(HICON h) { DestroyIcon(h); }
 };
-struct GdiTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
+template <class H>
+struct GdiTraits {           // CreateCompatibleBitmap, LoadImage(IMAGE_BITMAP), CreateFont...
+    static H Invalid() { return nullptr; }
+    static void Close(H h) { DeleteObject(h); }
 };
 struct DcTraits {            // CreateCompatibleDC
     static HDC Invalid() { return nullptr; }
@@ -75,10 +76,31 @@ using UniqueFind = UniqueOwner<HANDLE, FindHandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
 using UniqueKey = UniqueOwner<HKEY, KeyTraits>;
 using UniqueIcon = UniqueOwner<HICON, IconTraits>;
-using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits>;
+using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits<HGDIOBJ>>;
+using UniqueBitmap = UniqueOwner<HBITMAP, GdiTraits<HBITMAP>>;
+using UniqueFont = UniqueOwner<HFONT, GdiTraits<HFONT>>;
+using UniqueBrush = UniqueOwner<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueDC = UniqueOwner<HDC, DcTraits>;
 using UniqueMenu = UniqueOwner<HMENU, MenuTraits>;
 using UniqueModule = UniqueOwner<HMODULE, ModuleTraits>;
+
+// A window's display surface (GetDC), released (ReleaseDC) on scope exit; a null window is
+// the screen.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) noexcept : m_window(window), m_dc(GetDC(window)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (m_dc) ReleaseDC(m_window, m_dc);
+    }
+    HDC Get() const noexcept { return m_dc; }
+    explicit operator bool() const noexcept { return m_dc != nullptr; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
 
 // Selects an object into a DC and puts the previous one back on scope exit.
 class SelectGuard {
@@ -94,9 +116,5 @@ private:
     HDC m_dc;
     HGDIOBJ m_old;
 };
-
-// Loads a function that not every Windows family has, from a system DLL already loaded
-// or from the system directory; nullptr when absent.
-FARPROC LoadSystemProc(const char* dll, const char* name);
 
 }  // namespace tw

@@ -5,6 +5,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "Handles.h"
+
 namespace tw {
 
 class Picture {
@@ -16,10 +18,10 @@ public:
     Picture& operator=(Picture&& other) noexcept;
     ~Picture();
 
-    // Takes ownership of an icon (PICTYPE_ICON) or bitmap (PICTYPE_BITMAP) handle.
-    // A null handle, or a failure, gives an empty picture (and the handle is destroyed).
-    static Picture FromIcon(HICON icon);
+    // Takes ownership of a bitmap handle (PICTYPE_BITMAP). A null handle, or a failure, gives
+    // an empty picture (and the handle is destroyed). Icons: IconToPicture.
     static Picture FromBitmap(HBITMAP bitmap);
+    static Picture FromBitmap(UniqueBitmap bitmap) { return FromBitmap(bitmap.Release()); }
 
     explicit operator bool() const noexcept { return m_picture != nullptr; }
     bool IsIcon() const;
@@ -29,8 +31,14 @@ public:
     IPicture* Get() const noexcept { return m_picture; }
 
 private:
+    friend Picture IconToPicture(HICON icon);
     explicit Picture(IPicture* adopted) noexcept : m_picture(adopted) {}
     IPicture* m_picture = nullptr;
 };
+
+// Hands an icon handle to a picture object that owns it from now on (PICTYPE_ICON). A null
+// handle gives an empty picture; on a failure the icon is destroyed and the picture is empty.
+Picture IconToPicture(HICON icon);
+inline Picture IconToPicture(UniqueIcon icon) { return IconToPicture(icon.Release()); }
 
 }  // namespace tw

@@ -116,9 +116,8 @@ void Control::SetToolTip(const std::string& text) {
     info.hwnd = m_form->Hwnd();
     info.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
     info.lpszText = const_cast<wchar_t*>(static_cast<const wchar_t*>(tip.Either()));  // copied
-    const bool wide = UnicodeSystem();
-    sys::Send(m_form->m_toolTip, wide ? TTM_DELTOOLW : TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    sys::Send(m_form->m_toolTip, wide ? TTM_ADDTOOLW : TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    sys::Send(m_form->m_toolTip, sys::FamilyMessage(TTM_DELTOOLW, TTM_DELTOOLA), 0, reinterpret_cast<LPARAM>(&info));
+    sys::Send(m_form->m_toolTip, sys::FamilyMessage(TTM_ADDTOOLW, TTM_ADDTOOLA), 0, reinterpret_cast<LPARAM>(&info));
 }
 
 // ---- Label ---------------------------------------------------------------------------------
@@ -153,13 +152,13 @@ void Label::SetUseMnemonic(bool useMnemonic) {
 
 void Label::FitToText() {
     if (!Hwnd()) return;
-    HDC dc = GetDC(Hwnd());
-    HGDIOBJ old = SelectObject(dc, Owner()->Font());
-    std::string text = WithLineFeeds(m_caption);
     RECT r = {0, 0, 0, 0};
-    sys::DrawString(dc, text.empty() ? " " : text, r, DT_CALCRECT | DT_LEFT | (m_useMnemonic ? 0 : DT_NOPREFIX));
-    SelectObject(dc, old);
-    ReleaseDC(Hwnd(), dc);
+    std::string text = WithLineFeeds(m_caption);
+    {
+        WindowDC dc(Hwnd());
+        SelectGuard font(dc.Get(), Owner()->Font());
+        sys::DrawString(dc.Get(), text.empty() ? " " : text, r, DT_CALCRECT | DT_LEFT | (m_useMnemonic ? 0 : DT_NOPREFIX));
+    }
     int width = text.empty() ? 0 : PixelsToTwipsX(r.right - r.left);
     Move(Left(), Top(), width, PixelsToTwipsY(r.bottom - r.top));
 }
@@ -212,7 +211,7 @@ void Button::SetCancel(bool isCancel) {
 void Button::SetBold(bool bold) {
     if (!Hwnd()) return;
     if (bold && !m_boldFont) m_boldFont = sys::CreateBoldFont(Owner()->Font());
-    SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(bold ? m_boldFont : Owner()->Font()), TRUE);
+    SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(bold ? m_boldFont.Get() : Owner()->Font()), TRUE);
 }
 
 void Button::Click() {
@@ -224,8 +223,7 @@ void Button::OnCommand(int notifyCode) {
 }
 
 void Button::OnDestroyed() {
-    if (m_boldFont) DeleteObject(m_boldFont);
-    m_boldFont = nullptr;
+    m_boldFont.Reset();
 }
 
 // ---- TextBox -------------------------------------------------------------------------------
@@ -312,12 +310,10 @@ LRESULT CALLBACK Image::ImageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         } else if (HBITMAP bitmap = self->m_picture.Bitmap()) {
             BITMAP info = {};
             GetObjectA(bitmap, sizeof(info), &info);
-            HDC memory = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(memory, bitmap);
+            const UniqueDC memory(CreateCompatibleDC(dc));
+            SelectGuard selected(memory.Get(), bitmap);
             SetStretchBltMode(dc, COLORONCOLOR);
-            StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteDC(memory);
+            StretchBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         }
     }
     EndPaint(hwnd, &ps);

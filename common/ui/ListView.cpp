@@ -23,32 +23,26 @@ const std::string& EmptyString() {
 
 // A bitmap of any size reduced (or enlarged) to one `size` x `size` image: ImageList_Add
 // would cut a wider bitmap into several images.
-HBITMAP ScaledBitmap(HBITMAP source, int size) {
+UniqueBitmap ScaledBitmap(HBITMAP source, int size) {
     BITMAP info{};
     if (!GetObjectA(source, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
-        return nullptr;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return nullptr;
-    HBITMAP scaled = CreateCompatibleBitmap(screen, size, size);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
+        return UniqueBitmap();
+    WindowDC screen(nullptr);
+    if (!screen) return UniqueBitmap();
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen.Get(), size, size));
+    const UniqueDC from(CreateCompatibleDC(screen.Get()));
+    const UniqueDC to(CreateCompatibleDC(screen.Get()));
     if (scaled && from && to) {
-        HGDIOBJ oldFrom = SelectObject(from, source);
-        HGDIOBJ oldTo = SelectObject(to, scaled);
-        SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, size, size, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
+        SelectGuard fromSelected(from.Get(), source);
+        SelectGuard toSelected(to.Get(), scaled.Get());
+        SetStretchBltMode(to.Get(), COLORONCOLOR);
+        StretchBlt(to.Get(), 0, 0, size, size, from.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    ReleaseDC(nullptr, screen);
     return scaled;
 }
 
 // LVITEMA and LVITEMW, LVCOLUMNA and LVCOLUMNW differ only in the type their text points to:
 // the W structures are filled for both, the text and the message of the family.
-UINT ByFamily(UINT unicode, UINT ansi) { return UnicodeSystem() ? unicode : ansi; }
 wchar_t* TextOf(const SystemText& text) {
     return const_cast<wchar_t*>(static_cast<const wchar_t*>(text.Either()));
 }
@@ -63,12 +57,11 @@ std::string ItemText(HWND hwnd, int item, int subItem) {
         lvi.iSubItem = subItem;
         lvi.pszText = buffer.data();
         lvi.cchTextMax = static_cast<int>(buffer.size());
-        int length = static_cast<int>(sys::Send(hwnd, ByFamily(LVM_GETITEMTEXTW, LVM_GETITEMTEXTA),
+        int length = static_cast<int>(sys::Send(hwnd, sys::FamilyMessage(LVM_GETITEMTEXTW, LVM_GETITEMTEXTA),
                                                        static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
         if (length < static_cast<int>(buffer.size()) - 1 || buffer.size() >= 0x100000) {
             length = std::max(length, 0);
-            return UnicodeSystem() ? FromWide(buffer.data(), length)
-                                   : FromAnsi(reinterpret_cast<const char*>(buffer.data()), length);
+            return sys::BufferText(buffer.data(), length);
         }
         buffer.assign(buffer.size() * 2, L'\0');
     }
@@ -79,7 +72,7 @@ void SetItemText(HWND hwnd, int item, int subItem, const std::string& text) {
     LVITEMW lvi{};
     lvi.iSubItem = subItem;
     lvi.pszText = TextOf(shown);
-    sys::Send(hwnd, ByFamily(LVM_SETITEMTEXTW, LVM_SETITEMTEXTA), static_cast<WPARAM>(item),
+    sys::Send(hwnd, sys::FamilyMessage(LVM_SETITEMTEXTW, LVM_SETITEMTEXTA), static_cast<WPARAM>(item),
                      reinterpret_cast<LPARAM>(&lvi));
 }
 
@@ -121,9 +114,8 @@ int ImageList::Add(const Picture& picture, const std::string& key) {
     if (picture.IsIcon()) {
         // ImageList_AddIcon draws a copy: the picture keeps its own icon handle.
         index = ImageList_AddIcon(m_handle, picture.Icon());
-    } else if (HBITMAP scaled = ScaledBitmap(picture.Bitmap(), m_size)) {
-        index = ImageList_Add(m_handle, scaled, nullptr);
-        DeleteObject(scaled);
+    } else if (const UniqueBitmap scaled = ScaledBitmap(picture.Bitmap(), m_size)) {
+        index = ImageList_Add(m_handle, scaled.Get(), nullptr);
     }
     if (index < 0) return 0;
     m_keys.resize(static_cast<size_t>(index) + 1);
@@ -182,7 +174,7 @@ void ListView::ClearColumns() {
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = TextOf(blank);
         column.cx = 0;
-        sys::Send(Hwnd(), ByFamily(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column));
+        sys::Send(Hwnd(), sys::FamilyMessage(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column));
     }
     m_columns = 0;
 }
@@ -204,13 +196,13 @@ void ListView::AddColumn(const std::string& header, int widthTwips) {
     column.cx = TwipsToPixelsX(widthTwips);
     column.iSubItem = m_columns;
     if (m_columns == 0 && m_spareColumn) {
-        if (sys::Send(Hwnd(), ByFamily(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column))) {
+        if (sys::Send(Hwnd(), sys::FamilyMessage(LVM_SETCOLUMNW, LVM_SETCOLUMNA), 0, reinterpret_cast<LPARAM>(&column))) {
             m_spareColumn = false;
             ++m_columns;
         }
         return;
     }
-    if (sys::Send(Hwnd(), ByFamily(LVM_INSERTCOLUMNW, LVM_INSERTCOLUMNA),
+    if (sys::Send(Hwnd(), sys::FamilyMessage(LVM_INSERTCOLUMNW, LVM_INSERTCOLUMNA),
                          static_cast<WPARAM>(m_columns), reinterpret_cast<LPARAM>(&column)) < 0)
         return;
     // The control keeps no text for a column that does not exist (and drops a column's texts
@@ -261,7 +253,7 @@ int ListView::AddRow(const std::string& key, const std::string& text, int smallI
     item.stateMask = LVIS_STATEIMAGEMASK;
     ++m_programmatic;
     int index = static_cast<int>(
-        sys::Send(Hwnd(), ByFamily(LVM_INSERTITEMW, LVM_INSERTITEMA), 0, reinterpret_cast<LPARAM>(&item)));
+        sys::Send(Hwnd(), sys::FamilyMessage(LVM_INSERTITEMW, LVM_INSERTITEMA), 0, reinterpret_cast<LPARAM>(&item)));
     --m_programmatic;
     if (index < 0) return 0;
     m_rows.push_back(RowData{key, std::string(), smallIcon > 0 ? smallIcon : 0, {}});
@@ -333,7 +325,7 @@ void ListView::StartLabelEdit(int row) {
     // focused one, as after the user's first click.
     ::SetFocus(Hwnd());
     ListView_SetItemState(Hwnd(), row - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    sys::Send(Hwnd(), ByFamily(LVM_EDITLABELW, LVM_EDITLABELA), static_cast<WPARAM>(row - 1), 0);
+    sys::Send(Hwnd(), sys::FamilyMessage(LVM_EDITLABELW, LVM_EDITLABELA), static_cast<WPARAM>(row - 1), 0);
 }
 
 LRESULT ListView::OnNotify(NMHDR* header) {

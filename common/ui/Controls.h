@@ -114,7 +114,7 @@ protected:
     void OnDestroyed() override;
 
 private:
-    HFONT m_boldFont = nullptr;
+    UniqueFont m_boldFont;
 };
 
 class TextBox : public Control {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "Handles.h"
+
 namespace tw {
 namespace {
 
@@ -10,9 +12,8 @@ int ScreenDpi(int index) {
     static int dpi[2] = {0, 0};
     int& slot = dpi[index == LOGPIXELSX ? 0 : 1];
     if (slot == 0) {
-        HDC dc = GetDC(nullptr);
-        slot = dc ? GetDeviceCaps(dc, index) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
+        WindowDC screen(nullptr);
+        slot = screen ? GetDeviceCaps(screen.Get(), index) : 96;
         if (slot <= 0) slot = 96;
     }
     return slot;

@@ -1,10 +1,8 @@
-// Reading shell shortcut (.lnk) files, and wrapping an icon handle in a picture.
+// Reading shell shortcut (.lnk) files.
 #pragma once
 #include <windows.h>
 
 #include <string>
-
-#include "Picture.h"
 
 namespace tw {
 
@@ -24,9 +22,5 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
 // The target path and arguments of a link object, read as ReadShortcut reads them (so
 // that two links can be compared); false when either cannot be read.
 bool ReadLinkTarget(sys::ShellLink& link, std::string& path, std::string& arguments);
-
-// Hands an icon handle to a picture object that owns it from now on.
-// A null handle gives an empty picture.
-Picture IconToPicture(HICON icon);
 
 }  // namespace tw

@@ -1,4 +1,4 @@
-// ReadShortcut (through the shell's link object) and IconToPicture.
+// ReadShortcut, through the shell's link object.
 #include "Shortcut.h"
 
 #include <cstring>
@@ -76,6 +76,5 @@ bool ReadShortcut(const std::string& linkFile, std::string& path, std::string& w
     return true;
 }
 
-Picture IconToPicture(HICON icon) { return Picture::FromIcon(icon); }
 
 }  // namespace tw

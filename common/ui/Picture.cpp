@@ -50,7 +50,7 @@ Picture::~Picture() {
     if (m_picture) m_picture->Release();
 }
 
-Picture Picture::FromIcon(HICON icon) {
+Picture IconToPicture(HICON icon) {
     if (!icon) return Picture();
     PICTDESC description = {};
     description.cbSizeofstruct = sizeof(description);

@@ -4,15 +4,17 @@
 
 #include <string>
 
+#include "Handles.h"
+
 namespace tw {
 
 // The string table entry `id`, or "" when there is none.
 std::string LoadResString(UINT id);
 // Icon resource `id` at `size` x `size` pixels (0: the system's default icon size);
-// null when missing. The caller owns the handle (DestroyIcon).
-HICON LoadResIcon(UINT id, int size);
-// Bitmap resource `id`; null when missing. The caller owns the handle (DeleteObject).
-HBITMAP LoadResBitmap(UINT id);
+// empty when missing.
+UniqueIcon LoadResIcon(UINT id, int size);
+// Bitmap resource `id`; empty when missing.
+UniqueBitmap LoadResBitmap(UINT id);
 
 // The icon sizes the system asks for at the screen's DPI (SM_CXSMICON, SM_CXICON): 16 and
 // 32 at 96 dpi, 24 and 48 at 144.

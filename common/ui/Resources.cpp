@@ -12,15 +12,15 @@ HINSTANCE OwnModule() { return GetModuleHandleA(nullptr); }
 
 std::string LoadResString(UINT id) { return sys::ResourceString(OwnModule(), id); }
 
-HICON LoadResIcon(UINT id, int size) {
-    // Without LR_SHARED the handle is a private copy the caller may destroy.
+UniqueIcon LoadResIcon(UINT id, int size) {
+    // Without LR_SHARED the handle is a private copy, for the owner to destroy.
     UINT flags = size == 0 ? LR_DEFAULTSIZE : 0;
-    return static_cast<HICON>(
-        LoadImageA(OwnModule(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, flags));
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageA(OwnModule(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, flags)));
 }
 
-HBITMAP LoadResBitmap(UINT id) {
-    return static_cast<HBITMAP>(LoadImageA(OwnModule(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+UniqueBitmap LoadResBitmap(UINT id) {
+    return UniqueBitmap(static_cast<HBITMAP>(LoadImageA(OwnModule(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 int SmallIconSize() { return GetSystemMetrics(SM_CXSMICON); }
