@@ -26,12 +26,26 @@ FARPROC LoadSystemProc(const char* dll, const char* name) {
 namespace tw::sys {
 namespace {
 
-// The DLL names in one string, and each call's "dll\0name".
-#define TW_NAME_(dll, name) #dll ".dll\0" #name,
+// The DLLs, each named once, and the DLL of each call.
+enum Dll : unsigned char { advapi32, gdi32, kernel32, ntdll, psapi, shell32, user32 };
+const char* const kDllNames[] = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "ntdll.dll",
+                                 "psapi.dll",    "shell32.dll", "user32.dll"};
+#define TW_DLL(dll, name) dll,
+const Dll kCallDlls[] = {TW_SYSTEM_CALLS(TW_DLL)};
+#undef TW_DLL
+// The names one after the other, each ending in a NUL: a call's name is counted out at its
+// first use, which keeps the table to its characters.
+#define TW_NAME_(dll, name) #name "\0"
 #define TW_NAME(dll, name) TW_NAME_(dll, name)
-const char* const kCallNames[] = {TW_SYSTEM_CALLS(TW_NAME)};
+const char kCallNames[] = TW_SYSTEM_CALLS(TW_NAME);
 #undef TW_NAME
 #undef TW_NAME_
+
+const char* CallName(CallId id) {
+    const char* name = kCallNames;
+    for (int i = 0; i < id; ++i) name += lstrlenA(name) + 1;
+    return name;
+}
 
 }  // namespace
 
@@ -40,8 +54,7 @@ FARPROC Proc(CallId id) {
     static FARPROC procs[kCallCount];
     static bool looked[kCallCount];
     if (!looked[id]) {
-        const char* dll = kCallNames[id];
-        procs[id] = LoadSystemProc(dll, dll + lstrlenA(dll) + 1);
+        procs[id] = LoadSystemProc(kDllNames[kCallDlls[id]], CallName(id));
         looked[id] = true;
     }
     return procs[id];
