@@ -62,10 +62,6 @@ struct DcTraits {            // CreateCompatibleDC
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
 };
-struct MenuTraits {
-    static HMENU Invalid() { return nullptr; }
-    static void Close(HMENU h) { DestroyMenu(h); }
-};
 struct ModuleTraits {        // LoadLibrary
     static HMODULE Invalid() { return nullptr; }
     static void Close(HMODULE h) { FreeLibrary(h); }
@@ -81,7 +77,6 @@ using UniqueBitmap = UniqueOwner<HBITMAP, GdiTraits<HBITMAP>>;
 using UniqueFont = UniqueOwner<HFONT, GdiTraits<HFONT>>;
 using UniqueBrush = UniqueOwner<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueDC = UniqueOwner<HDC, DcTraits>;
-using UniqueMenu = UniqueOwner<HMENU, MenuTraits>;
 using UniqueModule = UniqueOwner<HMODULE, ModuleTraits>;
 
 // A window's display surface (GetDC), released (ReleaseDC) on scope exit; a null window is
