@@ -1318,7 +1318,7 @@ TEST_F(DelayedMonitorTest, ALongTooltipGoesInTheLongerRecordOrIsCutForAnOldShell
     ASSERT_EQ(1, tray.Count(NIM_MODIFY));
     const NOTIFYICONDATAA& data = tray.Last(NIM_MODIFY)->data;
     EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), data.cbSize);
-    EXPECT_EQ(text, FullTrayTip(data));
+    EXPECT_EQ(text, TrayTip(data));
     // A shell that refuses it gets the original record, the text cut to 63 characters.
     tray.calls.clear();
     tray.result = false;
@@ -1326,7 +1326,7 @@ TEST_F(DelayedMonitorTest, ALongTooltipGoesInTheLongerRecordOrIsCutForAnOldShell
     Tick();
     ASSERT_EQ(2, tray.Count(NIM_MODIFY));
     EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), tray.calls[1].data.cbSize);
-    EXPECT_EQ(63u, FullTrayTip(tray.calls[1].data).size());
+    EXPECT_EQ(63u, TrayTip(tray.calls[1].data).size());
 }
 
 }  // namespace

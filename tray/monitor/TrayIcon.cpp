@@ -73,13 +73,9 @@ void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip) {
 }
 
 std::string TrayTip(const NOTIFYICONDATAA& data) {
-    const char* end = static_cast<const char*>(std::memchr(data.szTip, '\0', kTrayTipChars));
-    return std::string(data.szTip, end ? end : data.szTip + kTrayTipChars);
-}
-
-std::string FullTrayTip(const NOTIFYICONDATAA& data) {
-    const char* end = static_cast<const char*>(std::memchr(data.szTip, '\0', sizeof(data.szTip)));
-    return std::string(data.szTip, end ? end : data.szTip + sizeof(data.szTip));
+    const size_t field = data.cbSize == NOTIFYICONDATAA_V2_SIZE ? kLongTrayTipChars : kTrayTipChars;
+    const char* end = static_cast<const char*>(std::memchr(data.szTip, '\0', field));
+    return std::string(data.szTip, end ? end : data.szTip + field);
 }
 
 void FillTrayIconData(HWND window, HICON icon, const std::string& tip) {
@@ -118,7 +114,7 @@ void UpdateTrayIcon(HICON icon, const std::string& text) {
     const bool longTip = text.size() >= kTrayTipChars;
     if (longTip) SetLongTrayTip(next, text);
     if (g_trayShowsRecord && next.hIcon == TrayIconData.hIcon && next.cbSize == TrayIconData.cbSize &&
-        FullTrayTip(next) == FullTrayTip(TrayIconData))
+        TrayTip(next) == TrayTip(TrayIconData))
         return;
     TrayIconData = next;
     // A refused modification is sent again at the next update, changed or not.

@@ -38,7 +38,7 @@ void FillTrayIconData(HWND window, HICON icon, const std::string& tip);
 // Puts `tip` into the record's tip field: the text, a NUL, then blanks to 64 characters
 // (a longer text is cut to 63).
 void SetTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
-// The tip field up to its NUL.
+// The tip field of the record's size (64 or 128 characters) up to its NUL.
 std::string TrayTip(const NOTIFYICONDATAA& data);
 // The tip field of the record shell version 5 takes (NOTIFYICONDATAA_V2_SIZE): 128
 // characters. Only the texts of the monitor's own options (a delay's countdown after a long
@@ -46,8 +46,6 @@ std::string TrayTip(const NOTIFYICONDATAA& data);
 constexpr int kLongTrayTipChars = 128;
 // Puts a tip of up to 127 characters and a NUL into the record and gives it that size.
 void SetLongTrayTip(NOTIFYICONDATAA& data, const std::string& tip);
-// The tip up to its NUL, whichever size the record has.
-std::string FullTrayTip(const NOTIFYICONDATAA& data);
 
 // Shell_NotifyIconA with TrayIconData: NIM_ADD, NIM_DELETE.
 void AddTrayIcon();

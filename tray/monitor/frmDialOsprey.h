@@ -104,11 +104,11 @@ private:
 
     std::string m_statusText;
     int m_stateIconId = 0;
-    bool m_iconAdded = false;
+    bool m_iconAdded = false;  // between the load's NIM_ADD and the unload's NIM_DELETE
     // The change waiting for its delay: which way, and when the first tick saw it.
     bool m_changeWaits = false;
     bool m_changeConnects = false;
-    double m_changeSeenAt = 0;  // between the load's NIM_ADD and the unload's NIM_DELETE
+    double m_changeSeenAt = 0;
     // The picture whose handle the tray icon shows; kept apart from imgTrayIcon, which the
     // batches give the applications' icons, so that the handle lives as long as the shell
     // may be asked to show it again.
